@@ -1,0 +1,31 @@
+#include "resultreport.h"
+
+#include "testrun.h"
+
+int percentOf(int count, int total)
+{
+    // Integers, not a floating-point quotient: 21 of 35 is 60 and 97 of 97 is 100.
+    return total > 0 ? int(qint64(count) * 100 / total) : 0;
+}
+
+ResultReport ResultReport::make(const QStringList &answers, const QString &messageOnComplete,
+                                bool showResult)
+{
+    ResultReport r;
+    r.total = answers.size();
+    for (const QString &answer : answers) {
+        r.answered += answer.isEmpty() ? 0 : 1;
+        r.correct += TestRun::isCorrectAnswer(answer) ? 1 : 0;
+    }
+    r.message = messageOnComplete;
+    if (showResult) {
+        r.message += QStringLiteral("\r\n\r\nВсего вопросов: %1\r\nДано ответов: %2 (%3%)"
+                                    "\r\nПравильных ответов: %4 (%5%)")
+                .arg(r.total)
+                .arg(r.answered)
+                .arg(percentOf(r.answered, r.total))
+                .arg(r.correct)
+                .arg(percentOf(r.correct, r.total));
+    }
+    return r;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The figures and the message shown when a test is finished.
+struct ResultReport
+{
+    int total = 0;
+    int answered = 0;
+    int correct = 0;
+    QString message;
+
+    // answers holds one entry per question: empty when unanswered, ending
+    // in a blank when the chosen option is a correct one.
+    static ResultReport make(const QStringList &answers, const QString &messageOnComplete,
+                             bool showResult);
+};
+
+// The whole part of 100 * count / total, exact in integers; 0 when total is 0.
+int percentOf(int count, int total);

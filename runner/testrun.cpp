@@ -1,0 +1,136 @@
+#include "testrun.h"
+
+#include "resultreport.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+bool TestRun::isCorrectAnswer(const QString &answer)
+{
+    return answer.endsWith(u' ');
+}
+
+QString TestRun::loadTest(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("Файл \"%1\" не существует!").arg(path);
+
+    m_file = ProfileFile(path);
+    const IniDocument doc = m_file.read();
+    m_settings = TestSettings::read(doc);
+    m_view.titleSuffix = QStringLiteral(" - ") + m_settings.testName;
+
+    m_sections.clear();
+    m_answers.clear();
+    m_view.finishEnabled = m_settings.allowFinish;
+    for (const int n : TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc))) {
+        m_sections.append(TestLayout::questionSection(n));
+        m_answers.append(QString());
+    }
+    if (m_sections.isEmpty()) {
+        // Nothing may act on the emptied lists, so the window goes back to its start.
+        showStartState();
+        return QStringLiteral("В этом тесте нет тестовых заданий!\r\n\r\n"
+                              "Обратитесь к составителю этого теста (%1) "
+                              "и спросите, что он имел этим ввиду.")
+                .arg(m_settings.author);
+    }
+    showQuestion(0);
+    if (m_settings.disableOpenTest)
+        m_view.openTestEnabled = false;
+    m_view.startButtonVisible = false;
+    m_view.questionViewVisible = true;
+    return QString();
+}
+
+void TestRun::showQuestion(int index)
+{
+    if (index < 0 || index >= m_sections.size())
+        return;
+    m_current = index;
+    m_view.counter = QStringLiteral("Вопрос %1 из %2:").arg(index + 1).arg(m_sections.size());
+
+    // One read of the file per question shown.
+    const IniDocument doc = m_file.read();
+    const QString section = m_sections[index];
+    m_view.questionText = TestLayout::questionTextFromFile(
+            doc.readString(section, TestLayout::QuestionTextKey, QString()));
+    m_view.options.clear();
+    m_view.selected = -1;
+    for (const int k : TestLayout::answerNumbers(doc, section, TestLayout::lastAnswer(doc, section))) {
+        QString option = doc.readString(section, TestLayout::answerKey(k), QString());
+        if (option.isEmpty())
+            continue;
+        while (option.endsWith(u' '))
+            option.chop(1);
+        // A correct option loses its mark and ends in exactly one blank instead.
+        if (TestLayout::isCorrect(option))
+            option = option.mid(1) + u' ';
+        m_view.options.append(option);
+    }
+
+    // A question answered before shows its answer again, and that selection
+    // counts as a pick.
+    const QString answer = m_answers[index];
+    if (!answer.isEmpty()) {
+        for (int i = 0; i < m_view.options.size(); ++i) {
+            if (m_view.options[i].compare(answer, Qt::CaseInsensitive) == 0) {
+                pick(i);
+                break;
+            }
+        }
+    }
+    m_view.backEnabled = index != 0;
+    m_view.nextEnabled = index != m_sections.size() - 1;
+    if (m_settings.allowFinish)
+        m_view.finishEnabled = true;
+}
+
+void TestRun::pick(int option)
+{
+    if (!m_view.questionViewVisible || option < 0 || option >= m_view.options.size() || option == m_view.selected
+        || m_current >= m_answers.size()) {
+        return;
+    }
+    m_view.selected = option;
+    m_answers[m_current] = m_view.options[option];
+    applyFinishRule();
+}
+
+void TestRun::applyFinishRule()
+{
+    m_view.finishEnabled = m_settings.allowFinish
+            || std::none_of(m_answers.cbegin(), m_answers.cend(),
+                            [](const QString &a) { return a.isEmpty(); });
+}
+
+void TestRun::next()
+{
+    if (m_view.nextEnabled)
+        showQuestion(m_current + 1);
+}
+
+void TestRun::back()
+{
+    if (m_view.backEnabled)
+        showQuestion(m_current - 1);
+}
+
+TestRun::Finish TestRun::finish()
+{
+    const ResultReport report = ResultReport::make(m_answers, m_settings.messageOnComplete,
+                                                   m_settings.showResult);
+    showStartState();
+    return Finish{report.message, m_settings.exitOnComplete};
+}
+
+void TestRun::showStartState()
+{
+    m_view.questionViewVisible = false;
+    m_view.startButtonVisible = true;
+    m_view.openTestEnabled = true;
+    m_view.backEnabled = false;
+    m_view.nextEnabled = false;
+    m_view.finishEnabled = false;
+}

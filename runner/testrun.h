@@ -1,0 +1,75 @@
+#pragma once
+
+#include "profilefile.h"
+#include "testlayout.h"
+
+#include <QString>
+#include <QStringList>
+
+// What the runner's window shows; the window copies it into its widgets.
+struct RunView
+{
+    bool questionViewVisible = false;
+    bool startButtonVisible = true;
+    bool openTestEnabled = true;
+    QString titleSuffix;
+
+    QString counter = QStringLiteral("Вопрос:");
+    QString questionText;
+    QStringList options;
+    int selected = -1;
+    bool backEnabled = false;
+    bool nextEnabled = false;
+    bool finishEnabled = false;
+};
+
+// The state of one run through a test: the questions found, the answers
+// chosen and the question on screen. Question texts and options are read
+// from the file each time a question is shown, so a change on disk shows at
+// the next question. Messages for the user come back as text; the run itself
+// shows nothing.
+class TestRun
+{
+public:
+    // Opens a test. Returns the message to show, or an empty string. A
+    // missing file changes nothing; a test without questions leaves the
+    // window in its start state.
+    QString loadTest(const QString &path);
+
+    void showQuestion(int index);
+    // The user selected option `option` of the question on screen; selecting
+    // the option already selected is no pick.
+    void pick(int option);
+    void next();
+    void back();
+
+    // Ends the run: the message to show and whether the program then ends.
+    // The view returns to its start state.
+    struct Finish
+    {
+        QString message;
+        bool exitProgram = false;
+    };
+    // Only offered while view().finishEnabled.
+    Finish finish();
+
+    const RunView &view() const { return m_view; }
+    const TestSettings &settings() const { return m_settings; }
+    const QStringList &sections() const { return m_sections; }
+    const QStringList &answers() const { return m_answers; }
+    int current() const { return m_current; }
+
+    // Option texts mark a correct option with one trailing blank.
+    static bool isCorrectAnswer(const QString &answer);
+
+private:
+    void showStartState();
+    void applyFinishRule();
+
+    ProfileFile m_file{QString()};
+    TestSettings m_settings;
+    QStringList m_sections;
+    QStringList m_answers;
+    int m_current = 0;
+    RunView m_view;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Windows-1251 text, the encoding of test files.
+//
+// Decoding is a bijection on bytes: every byte maps to exactly one UTF-16
+// unit (the byte 0x98, undefined in the code page, maps to U+0098), so any
+// file decodes and re-encodes to itself and one character is one byte.
+namespace Cp1251 {
+
+QString decode(const QByteArray &bytes);
+
+// Characters the code page cannot hold become '?'.
+QByteArray encode(const QString &text);
+
+// True when encode() would keep every character of text.
+bool canEncode(QChar c);
+
+} // namespace Cp1251

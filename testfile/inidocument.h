@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The text of one profile file, parsed once and queried or edited in memory.
+//
+// Reading follows the private-profile rules: section and key names match
+// ignoring letter case, values are trimmed and lose one pair of enclosing
+// quotes. Editing changes only the lines it must: every other line keeps its
+// bytes, so toBytes() of an unedited document is the file it was parsed from.
+class IniDocument
+{
+public:
+    // The longest value readString() returns, as a read buffer of 2048
+    // bytes holds.
+    static constexpr int MaxValueLength = 2047;
+    // readSection() lists names (each with a terminating zero) up to this
+    // many bytes, as the platform's buffer does.
+    static constexpr int MaxSectionListing = 16384;
+
+    IniDocument() = default;
+    static IniDocument parse(const QByteArray &bytes);
+    QByteArray toBytes() const;
+
+    // The value, or defaultValue when the section or key is missing.
+    QString readString(const QString &section, const QString &key,
+                       const QString &defaultValue) const;
+    // A decimal or hexadecimal ("$1F", "0x1F", "x1F") 32-bit integer;
+    // defaultValue when the value is missing or is not such a number.
+    int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    // Any non-zero integer is true; a value that is not a number gives defaultValue.
+    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+    // Key names in file order, as far as MaxSectionListing bytes hold them.
+    QStringList readSection(const QString &section) const;
+    // True when readSection() lists at least one key: a bare header counts as absent.
+    bool sectionExists(const QString &section) const;
+    // True when readSection() lists key.
+    bool valueExists(const QString &section, const QString &key) const;
+
+    // Every section name and every key name of a section, first spellings
+    // only, in file order and without the listing limit.
+    QStringList sectionNames() const;
+    QStringList keyNames(const QString &section) const;
+
+    // Replaces the value in place, or adds the key after the section's last
+    // key, or adds the section at the end. Line breaks in value become blanks,
+    // since a value is one line.
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, int value);
+    void writeBool(const QString &section, const QString &key, bool value);
+    // The locale's short date, a blank and its long time without a time
+    // zone; the time is left out at midnight.
+    void writeDateTime(const QString &section, const QString &key, const QDateTime &value,
+                       const QLocale &locale = QLocale::system());
+
+    static int toInteger(const QString &text, int defaultValue);
+    static QString dateTimeText(const QDateTime &value, const QLocale &locale);
+
+private:
+    struct Key
+    {
+        QString name;   // as spelled at its first line, trimmed
+        int line;       // index into Section::lines of that first line
+        int valueStart; // index after the first '=' in that line
+    };
+    struct Section
+    {
+        QString name;              // as spelled in its header, trimmed
+        QStringList lines;         // raw lines with their line ends; lines[0] is the header
+        QList<Key> keys;           // distinct keys, first occurrences, in file order
+        QHash<QString, int> index; // case-folded name -> index into keys
+        int lastKeyLine = 0;       // the last key line, repeats included; 0 (the header) if none
+        int listed = 0;            // how many of keys readSection() lists
+        int listedBytes = 0;
+    };
+
+    const Section *findSection(const QString &section) const;
+    static const Key *findKey(const Section &s, const QString &key);
+    static void noteKey(Section &s, const QString &name, int line, int valueStart);
+    void appendSection(const QString &name);
+    void endLine(QString &line);
+
+    QStringList m_preamble; // lines before the first section header
+    QList<Section> m_sections;
+    QHash<QString, int> m_sectionIndex; // folded name -> first section of that name
+};

@@ -1,0 +1,138 @@
+#include "testlayout.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+const QString TestNameKey = QStringLiteral("TestName");
+const QString AuthorKey = QStringLiteral("Author");
+const QString MessageKey = QStringLiteral("MessageOnComplete");
+const QString AllowFinishKey = QStringLiteral("AllowFinish");
+const QString ShowResultKey = QStringLiteral("ShowResult");
+const QString DisableOpenTestKey = QStringLiteral("DisableOpenTest");
+const QString ExitOnCompleteKey = QStringLiteral("ExitOnComplete");
+
+// The number in a name such as "Q12" or "a3" (letter case aside, as names
+// are matched), or -1 when the name is not prefix + a number written
+// without leading zeros.
+int numberAfter(QChar prefix, const QString &name)
+{
+    if (name.size() < 2 || name.size() > 11 || name[0].toCaseFolded() != prefix.toCaseFolded())
+        return -1;
+    if (name[1] == u'0' && name.size() > 2)
+        return -1;
+    qint64 n = 0;
+    for (qsizetype i = 1; i < name.size(); ++i) {
+        if (name[i] < u'0' || name[i] > u'9')
+            return -1;
+        n = n * 10 + (name[i].unicode() - u'0');
+    }
+    return n <= std::numeric_limits<int>::max() ? int(n) : -1;
+}
+
+QList<int> numbersUpTo(QChar prefix, const QStringList &names, int last)
+{
+    QList<int> numbers;
+    for (const QString &name : names) {
+        const int n = numberAfter(prefix, name);
+        if (n >= 0 && n <= last)
+            numbers.append(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
+}
+
+} // namespace
+
+namespace TestLayout {
+
+QString questionSection(int number)
+{
+    return u'Q' + QString::number(number);
+}
+
+QString answerKey(int number)
+{
+    return u'A' + QString::number(number);
+}
+
+int lastQuestion(const IniDocument &doc)
+{
+    return doc.readInteger(SettingsSection, LastQuestionKey, 0);
+}
+
+int lastAnswer(const IniDocument &doc, const QString &section)
+{
+    return doc.readInteger(section, LastAnswerKey, 0);
+}
+
+QList<int> questionNumbers(const IniDocument &doc, int lastQ)
+{
+    QList<int> numbers = numbersUpTo(u'Q', doc.sectionNames(), lastQ);
+    numbers.removeIf([&](int n) { return !doc.sectionExists(questionSection(n)); });
+    return numbers;
+}
+
+QList<int> answerNumbers(const IniDocument &doc, const QString &section, int lastA)
+{
+    return numbersUpTo(u'A', doc.keyNames(section), lastA);
+}
+
+bool isCorrect(const QString &option)
+{
+    return option.startsWith(CorrectMark);
+}
+
+QString questionTextToFile(const QString &text)
+{
+    QString stored = text;
+    stored.replace(QStringLiteral("\r\n"), QString(StoredLineBreak));
+    stored.replace(u'\r', StoredLineBreak).replace(u'\n', StoredLineBreak);
+    return stored;
+}
+
+QString questionTextFromFile(const QString &stored)
+{
+    QString text = stored;
+    return text.replace(StoredLineBreak, u'\n');
+}
+
+} // namespace TestLayout
+
+TestSettings TestSettings::read(const IniDocument &doc)
+{
+    using TestLayout::SettingsSection;
+    const TestSettings defaults;
+    TestSettings s;
+    s.testName = doc.readString(SettingsSection, TestNameKey, defaults.testName);
+    s.author = doc.readString(SettingsSection, AuthorKey, defaults.author);
+    s.messageOnComplete = doc.readString(SettingsSection, MessageKey, defaults.messageOnComplete);
+    s.allowFinish = doc.readBool(SettingsSection, AllowFinishKey, defaults.allowFinish);
+    s.showResult = doc.readBool(SettingsSection, ShowResultKey, defaults.showResult);
+    s.disableOpenTest = doc.readBool(SettingsSection, DisableOpenTestKey, defaults.disableOpenTest);
+    s.exitOnComplete = doc.readBool(SettingsSection, ExitOnCompleteKey, defaults.exitOnComplete);
+    return s;
+}
+
+void TestSettings::write(IniDocument &doc) const
+{
+    using namespace TestLayout;
+    doc.writeString(SettingsSection, ProgramKey, ProgramName);
+    doc.writeString(SettingsSection, VersionKey, ProgramVersion);
+    doc.writeString(SettingsSection, TestNameKey, testName);
+    doc.writeString(SettingsSection, AuthorKey, author);
+    doc.writeString(SettingsSection, MessageKey, messageOnComplete);
+    doc.writeBool(SettingsSection, AllowFinishKey, allowFinish);
+    doc.writeBool(SettingsSection, ShowResultKey, showResult);
+    doc.writeBool(SettingsSection, DisableOpenTestKey, disableOpenTest);
+    doc.writeBool(SettingsSection, ExitOnCompleteKey, exitOnComplete);
+}
+
+bool operator==(const TestSettings &a, const TestSettings &b)
+{
+    return a.testName == b.testName && a.author == b.author
+            && a.messageOnComplete == b.messageOnComplete && a.allowFinish == b.allowFinish
+            && a.showResult == b.showResult && a.disableOpenTest == b.disableOpenTest
+            && a.exitOnComplete == b.exitOnComplete;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "inidocument.h"
+
+#include <QList>
+#include <QString>
+
+// Where a test keeps what in its profile file, and the defaults of a reader.
+namespace TestLayout {
+
+inline const QString SettingsSection = QStringLiteral("Test");
+inline const QString CreatedKey = QStringLiteral("Created");
+inline const QString ProgramKey = QStringLiteral("Programm");
+inline const QString VersionKey = QStringLiteral("Version");
+inline const QString LastQuestionKey = QStringLiteral("LastQ");
+inline const QString QuestionTextKey = QStringLiteral("QLabel");
+inline const QString LastAnswerKey = QStringLiteral("LastA");
+
+inline const QString ProgramName = QStringLiteral("Quivara");
+inline const QString ProgramVersion = QStringLiteral("0.1");
+
+// What the editor shows for a question or option the file leaves without text.
+inline const QString NoQuestionText = QStringLiteral("Без текста задания");
+inline const QString NoAnswerText = QStringLiteral("Без текста ответа");
+
+// A correct option begins with this character.
+inline constexpr QChar CorrectMark = u'*';
+
+// A line break inside a question text is stored as this character, because
+// a value is one line.
+inline constexpr QChar StoredLineBreak = u'\u00B6';
+
+// "Q0", "Q1", ... and "A0", "A1", ...
+QString questionSection(int number);
+QString answerKey(int number);
+
+// LastQ of the settings section; 0 when absent.
+int lastQuestion(const IniDocument &doc);
+// LastA of a question section; 0 when absent.
+int lastAnswer(const IniDocument &doc, const QString &section);
+
+// The numbers n from 0 to lastQ whose section "Q<n>" holds at least one key,
+// in increasing order. Found from the sections the file has, so a huge lastQ
+// costs nothing.
+QList<int> questionNumbers(const IniDocument &doc, int lastQ);
+
+// The numbers k from 0 to lastA for which the section has a key "A<k>", in
+// increasing order.
+QList<int> answerNumbers(const IniDocument &doc, const QString &section, int lastA);
+
+bool isCorrect(const QString &option);
+
+// A question text as typed (CR LF, LF or CR between lines) and as stored.
+QString questionTextToFile(const QString &text);
+QString questionTextFromFile(const QString &stored);
+
+} // namespace TestLayout
+
+// The seven settings of a test, with the defaults every reader applies.
+struct TestSettings
+{
+    QString testName = QStringLiteral("Еще один тест для Quivara");
+    QString author = QStringLiteral("Неизвестный автор");
+    QString messageOnComplete = QStringLiteral("Тест завершен!");
+    bool allowFinish = false;
+    bool showResult = true;
+    bool disableOpenTest = true;
+    bool exitOnComplete = true;
+
+    static TestSettings read(const IniDocument &doc);
+    // Writes Programm, Version and the seven settings, in that order.
+    void write(IniDocument &doc) const;
+
+    friend bool operator==(const TestSettings &a, const TestSettings &b);
+};
