@@ -1,0 +1,147 @@
+#include "cp1251.h"
+#include "testlayout.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+IniDocument fixture(const QString &name)
+{
+    QFile file(QFINDTESTDATA("data/" + name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(name));
+    return IniDocument::parse(file.readAll());
+}
+
+} // namespace
+
+class TstTestLayout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void questionNumbers_data();
+    void questionNumbers();
+    void answerNumbers_data();
+    void answerNumbers();
+    void hugeLastNumbersCostNothing();
+    void settingsDefaults();
+    void settingsFromFile();
+    void settingsWriteInOrder();
+    void questionTextLineBreaks_data();
+    void questionTextLineBreaks();
+};
+
+void TstTestLayout::questionNumbers_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QList<int>>("numbers");
+    QTest::newRow("gaps-and-bare-headers") << "gaps.quivara" << QList<int>{0, 3};
+    QTest::newRow("no-last-q-means-q0-only") << "no_last_q.quivara" << QList<int>{0};
+    QTest::newRow("bare-q0-is-no-question") << "no_questions.quivara" << QList<int>{};
+    QTest::newRow("capitals") << "capitals.quivara" << QList<int>{0, 1};
+    QTest::newRow("huge-last-q") << "huge_last_q.quivara" << QList<int>{0, 7};
+}
+
+void TstTestLayout::questionNumbers()
+{
+    QFETCH(QString, file);
+    QFETCH(QList<int>, numbers);
+    const IniDocument doc = fixture(file);
+    QCOMPARE(TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc)), numbers);
+}
+
+void TstTestLayout::answerNumbers_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<int>("lastA");
+    QTest::addColumn<QList<int>>("numbers");
+    const QString s = "[q0]\r\nLastA=5\r\nA2=c\r\na0=a\r\nA01=x\r\nA 1=x\r\nA5=\r\nA6=over\r\nAB=x\r\n";
+    QTest::newRow("sorted-case-insensitive-no-leading-zeros") << s << 5 << QList<int>{0, 2, 5};
+    QTest::newRow("last-a-bounds") << s << 2 << QList<int>{0, 2};
+    QTest::newRow("negative-last-a") << s << -1 << QList<int>{};
+    QTest::newRow("only-last-a") << "[Q0]\r\nLastA=-1\r\n" << -1 << QList<int>{};
+}
+
+void TstTestLayout::answerNumbers()
+{
+    QFETCH(QString, section);
+    QFETCH(int, lastA);
+    QFETCH(QList<int>, numbers);
+    QCOMPARE(TestLayout::answerNumbers(IniDocument::parse(Cp1251::encode(section)), "Q0", lastA),
+             numbers);
+}
+
+void TstTestLayout::hugeLastNumbersCostNothing()
+{
+    const IniDocument doc = fixture("huge_last_q.quivara");
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(TestLayout::questionNumbers(doc, 2147483647), (QList<int>{0, 7}));
+    QCOMPARE(TestLayout::answerNumbers(doc, "Q0", TestLayout::lastAnswer(doc, "Q0")),
+             (QList<int>{0, 1}));
+    QVERIFY(timer.elapsed() < 1000);
+}
+
+void TstTestLayout::settingsDefaults()
+{
+    const TestSettings s = TestSettings::read(IniDocument());
+    QCOMPARE(s.testName, QStringLiteral("Еще один тест для Quivara"));
+    QCOMPARE(s.author, QStringLiteral("Неизвестный автор"));
+    QCOMPARE(s.messageOnComplete, QStringLiteral("Тест завершен!"));
+    QCOMPARE(s.allowFinish, false);
+    QCOMPARE(s.showResult, true);
+    QCOMPARE(s.disableOpenTest, true);
+    QCOMPARE(s.exitOnComplete, true);
+    QCOMPARE(TestLayout::lastQuestion(IniDocument()), 0);
+}
+
+void TstTestLayout::settingsFromFile()
+{
+    const TestSettings s = TestSettings::read(fixture("capitals.quivara"));
+    QCOMPARE(s.testName, QStringLiteral("Столицы"));
+    QCOMPARE(s.author, QStringLiteral("Иванов"));
+    QCOMPARE(s.allowFinish, false);
+    QCOMPARE(s.showResult, true);
+    QCOMPARE(s.disableOpenTest, true);
+    QCOMPARE(s.exitOnComplete, false);
+}
+
+void TstTestLayout::settingsWriteInOrder()
+{
+    IniDocument doc = IniDocument::parse("[Test]\r\nCreated=01.02.2026\r\n");
+    TestSettings s;
+    s.testName = "Столицы";
+    s.showResult = false;
+    s.write(doc);
+    QCOMPARE(doc.toBytes(),
+             Cp1251::encode("[Test]\r\nCreated=01.02.2026\r\nProgramm=Quivara\r\nVersion=0.1\r\n"
+                            "TestName=Столицы\r\nAuthor=Неизвестный автор\r\n"
+                            "MessageOnComplete=Тест завершен!\r\nAllowFinish=0\r\nShowResult=0\r\n"
+                            "DisableOpenTest=1\r\nExitOnComplete=1\r\n"));
+    QCOMPARE(TestSettings::read(doc), s);
+}
+
+void TstTestLayout::questionTextLineBreaks_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("single-line") << "Столица?" << "Столица?" << "Столица?";
+    QTest::newRow("crlf") << "a\r\nb" << "a¶b" << "a\nb";
+    QTest::newRow("lf") << "a\nb\n" << "a¶b¶" << "a\nb\n";
+    QTest::newRow("cr") << "a\rb" << "a¶b" << "a\nb";
+}
+
+void TstTestLayout::questionTextLineBreaks()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QCOMPARE(TestLayout::questionTextToFile(typed), stored);
+    QCOMPARE(TestLayout::questionTextFromFile(stored), shown);
+}
+
+QTEST_GUILESS_MAIN(TstTestLayout)
+#include "tst_testlayout.moc"
