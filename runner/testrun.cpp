@@ -36,7 +36,7 @@ QString TestRun::loadTest(const QString &path)
                               "и спросите, что он имел этим ввиду.")
                 .arg(m_settings.author);
     }
-    showQuestion(0);
+    showQuestion(0, doc);
     if (m_settings.disableOpenTest)
         m_view.openTestEnabled = false;
     m_view.startButtonVisible = false;
@@ -46,13 +46,17 @@ QString TestRun::loadTest(const QString &path)
 
 void TestRun::showQuestion(int index)
 {
+    // The file is read again for every question shown, so changes on disk show.
+    showQuestion(index, m_file.read());
+}
+
+void TestRun::showQuestion(int index, const IniDocument &doc)
+{
     if (index < 0 || index >= m_sections.size())
         return;
     m_current = index;
     m_view.counter = QStringLiteral("Вопрос %1 из %2:").arg(index + 1).arg(m_sections.size());
 
-    // One read of the file per question shown.
-    const IniDocument doc = m_file.read();
     const QString section = m_sections[index];
     m_view.questionText = TestLayout::questionTextFromFile(
             doc.readString(section, TestLayout::QuestionTextKey, QString()));

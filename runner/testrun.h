@@ -63,6 +63,7 @@ public:
     static bool isCorrectAnswer(const QString &answer);
 
 private:
+    void showQuestion(int index, const IniDocument &doc);
     void showStartState();
     void applyFinishRule();
 

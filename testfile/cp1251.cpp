@@ -45,12 +45,19 @@ namespace Cp1251 {
 
 QString decode(const QByteArray &bytes)
 {
+    static const auto table = [] {
+        std::array<char16_t, 256> t{};
+        for (int i = 0; i < 0x80; ++i)
+            t[i] = char16_t(i);
+        for (int i = 0; i < 0x80; ++i)
+            t[0x80 + i] = kHighHalf[i];
+        return t;
+    }();
     QString text(bytes.size(), Qt::Uninitialized);
-    QChar *out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = QChar(b < 0x80 ? char16_t(b) : kHighHalf[b - 0x80]);
-    }
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    const auto *in = reinterpret_cast<const unsigned char *>(bytes.constData());
+    for (qsizetype i = 0, n = bytes.size(); i < n; ++i)
+        out[i] = table[in[i]];
     return text;
 }
 

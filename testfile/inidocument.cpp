@@ -2,16 +2,29 @@
 
 #include "cp1251.h"
 
+#include <QByteArrayView>
+
+#include <cstring>
 #include <limits>
 
+// Lines are kept as the file's own bytes: every character the syntax needs
+// ('[', ']', '=', ';', blanks, line ends) is ASCII and one byte in
+// Windows-1251, so only names and the values asked for are ever decoded, and
+// untouched lines are written back exactly as they were read.
+
 namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t';
 }
 
-QStringView trimBlanks(QStringView text)
+QByteArrayView trimBlanks(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -19,47 +32,75 @@ QStringView trimBlanks(QStringView text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
+}
+
+QString trimBlanks(const QString &text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin]))
+        ++begin;
+    while (end > begin && isBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
 }
 
 // Length of the line end ("\r\n", "\n", "\r" or none) closing a raw line.
-qsizetype lineEndLength(QStringView line)
+qsizetype lineEndLength(QByteArrayView line)
 {
-    if (line.endsWith(u"\r\n"))
+    if (line.endsWith("\r\n"))
         return 2;
-    if (line.endsWith(u'\n') || line.endsWith(u'\r'))
+    if (line.endsWith('\n') || line.endsWith('\r'))
         return 1;
     return 0;
 }
 
-QStringView content(QStringView line)
+QByteArrayView content(QByteArrayView line)
 {
     return line.first(line.size() - lineEndLength(line));
 }
 
-// CR LF, LF alone and CR alone each end a line, as Windows reads them.
-QStringList splitLines(const QString &text)
+qsizetype indexOf(QByteArrayView text, char c)
 {
-    QStringList lines;
+    const void *found = std::memchr(text.data(), c, size_t(text.size()));
+    return found ? static_cast<const char *>(found) - text.data() : -1;
+}
+
+// CR LF, LF alone and CR alone each end a line, as Windows reads them. The
+// lines share the bytes of source, so a large file is not copied line by line.
+QByteArrayList splitLines(const QByteArray &source)
+{
+    QByteArrayList lines;
+    const char *data = source.constData();
+    const qsizetype size = source.size();
     qsizetype start = 0;
-    const qsizetype size = text.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (c != u'\r' && c != u'\n')
-            continue;
-        if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
-            ++i;
-        lines.append(text.mid(start, i + 1 - start));
-        start = i + 1;
+    while (start < size) {
+        const QByteArrayView rest(data + start, size - start);
+        qsizetype end = indexOf(rest, '\n');
+        end = end < 0 ? rest.size() : end + 1;
+        // A CR before the LF ends the line there, unless it belongs to a CR LF.
+        const qsizetype cr = indexOf(rest.first(end), '\r');
+        if (cr >= 0 && (cr + 1 == rest.size() || rest[cr + 1] != '\n'))
+            end = cr + 1;
+        lines.append(QByteArray::fromRawData(data + start, end));
+        start += end;
     }
-    if (start < size)
-        lines.append(text.mid(start));
     return lines;
 }
 
-QString fold(QStringView name)
+// The name inside a header line: from after '[' to the first ']', or to the
+// end of the line when there is none.
+QByteArrayView headerName(QByteArrayView trimmedLine)
 {
-    return trimBlanks(name).toString().toCaseFolded();
+    QByteArrayView name = trimmedLine.sliced(1);
+    const qsizetype close = indexOf(name, ']');
+    return trimBlanks(close >= 0 ? name.first(close) : name);
+}
+
+QString fold(const QString &name)
+{
+    return trimBlanks(name).toCaseFolded();
 }
 
 // A value that starts or ends with a blank, or that a pair of quotes
@@ -77,22 +118,19 @@ QString quotedForWrite(const QString &value)
 IniDocument IniDocument::parse(const QByteArray &bytes)
 {
     IniDocument doc;
+    doc.m_source = bytes;
     Section *current = nullptr;
-    for (const QString &line : splitLines(Cp1251::decode(bytes))) {
-        const QStringView text = trimBlanks(content(line));
-        if (text.startsWith(u'[')) {
-            // The name ends at the first ']'; without one it runs to the end of the line.
-            QStringView name = text.mid(1);
-            const qsizetype close = name.indexOf(u']');
-            if (close >= 0)
-                name = name.first(close);
-            const QString folded = fold(name);
+    for (const QByteArray &line : splitLines(doc.m_source)) {
+        const QByteArrayView text = trimBlanks(content(line));
+        if (text.startsWith('[')) {
             doc.m_sections.append(Section{});
             current = &doc.m_sections.last();
-            current->name = trimBlanks(name).toString();
+            current->name = Cp1251::decode(headerName(text).toByteArray());
             current->lines.append(line);
             // A repeated section is never found: the first of that name wins.
-            doc.m_sectionIndex.insert(folded, doc.m_sectionIndex.value(folded, doc.m_sections.size() - 1));
+            const QString folded = current->name.toCaseFolded();
+            if (!doc.m_sectionIndex.contains(folded))
+                doc.m_sectionIndex.insert(folded, doc.m_sections.size() - 1);
             continue;
         }
         if (!current) {
@@ -101,14 +139,15 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
             continue;
         }
         current->lines.append(line);
-        if (text.startsWith(u';'))
+        if (text.startsWith(';'))
             continue; // a comment
-        const qsizetype equals = line.indexOf(u'=');
-        if (equals < 0 || equals >= content(line).size())
+        const qsizetype equals = indexOf(content(line), '=');
+        if (equals < 0)
             continue; // not an entry
-        const QStringView name = trimBlanks(QStringView(line).first(equals));
+        const QByteArrayView name = trimBlanks(QByteArrayView(line).first(equals));
         if (!name.isEmpty())
-            noteKey(*current, name.toString(), current->lines.size() - 1, equals + 1);
+            noteKey(*current, Cp1251::decode(name.toByteArray()), current->lines.size() - 1,
+                    int(equals + 1));
     }
     return doc;
 }
@@ -131,10 +170,22 @@ void IniDocument::noteKey(Section &s, const QString &name, int line, int valueSt
 
 QByteArray IniDocument::toBytes() const
 {
-    QString text = m_preamble.join(QString());
-    for (const Section &s : m_sections)
-        text += s.lines.join(QString());
-    return Cp1251::encode(text);
+    qsizetype size = 0;
+    for (const QByteArray &line : m_preamble)
+        size += line.size();
+    for (const Section &s : m_sections) {
+        for (const QByteArray &line : s.lines)
+            size += line.size();
+    }
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (const QByteArray &line : m_preamble)
+        bytes += line;
+    for (const Section &s : m_sections) {
+        for (const QByteArray &line : s.lines)
+            bytes += line;
+    }
+    return bytes;
 }
 
 const IniDocument::Section *IniDocument::findSection(const QString &section) const
@@ -150,22 +201,22 @@ const IniDocument::Key *IniDocument::findKey(const Section &s, const QString &ke
 }
 
 QString IniDocument::readString(const QString &section, const QString &key,
-                                 const QString &defaultValue) const
+                                const QString &defaultValue) const
 {
     const Section *s = findSection(section);
     const Key *k = s ? findKey(*s, key) : nullptr;
     if (!k)
         return defaultValue;
-    QStringView value = content(s->lines[k->line]).mid(k->valueStart);
-    const qsizetype nul = value.indexOf(QChar(0));
+    QByteArrayView value = content(s->lines[k->line]).sliced(k->valueStart);
+    const qsizetype nul = indexOf(value, '\0');
     if (nul >= 0)
         value = value.first(nul); // a NUL ends the value
     value = trimBlanks(value);
     if (value.size() >= 2 && value.front() == value.back()
-        && (value.front() == u'"' || value.front() == u'\'')) {
-        value = value.mid(1, value.size() - 2);
+        && (value.front() == '"' || value.front() == '\'')) {
+        value = value.sliced(1, value.size() - 2);
     }
-    return value.first(qMin<qsizetype>(value.size(), MaxValueLength)).toString();
+    return Cp1251::decode(value.first(qMin<qsizetype>(value.size(), MaxValueLength)).toByteArray());
 }
 
 int IniDocument::toInteger(const QString &text, int defaultValue)
@@ -272,10 +323,10 @@ QStringList IniDocument::keyNames(const QString &section) const
     return names;
 }
 
-void IniDocument::endLine(QString &line)
+void IniDocument::endLine(QByteArray &line)
 {
     if (lineEndLength(line) == 0)
-        line += QStringLiteral("\r\n");
+        line += "\r\n";
 }
 
 void IniDocument::appendSection(const QString &name)
@@ -286,17 +337,18 @@ void IniDocument::appendSection(const QString &name)
         endLine(m_preamble.last());
     m_sections.append(Section{});
     m_sections.last().name = name;
-    m_sections.last().lines.append(u'[' + name + QStringLiteral("]\r\n"));
+    m_sections.last().lines.append('[' + Cp1251::encode(name) + "]\r\n");
     m_sectionIndex.insert(name.toCaseFolded(), m_sections.size() - 1);
 }
 
 void IniDocument::writeString(const QString &section, const QString &key, const QString &value)
 {
     QString single = value;
-    single.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
-    const QString text = quotedForWrite(single);
-    const QString sectionName = trimBlanks(section).toString();
-    const QString keyName = trimBlanks(key).toString();
+    single.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    single.replace(u'\r', u' ').replace(u'\n', u' ');
+    const QByteArray text = Cp1251::encode(quotedForWrite(single));
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
 
     auto it = m_sectionIndex.constFind(sectionName.toCaseFolded());
     if (it == m_sectionIndex.cend()) {
@@ -308,14 +360,15 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     if (existing >= 0) {
         // Keep the key's own spelling up to '=' and the line's own line end.
         const Key &k = s.keys[existing];
-        QString &line = s.lines[k.line];
+        QByteArray &line = s.lines[k.line];
         line = line.first(k.valueStart) + text + line.sliced(line.size() - lineEndLength(line));
         return;
     }
     endLine(s.lines[s.lastKeyLine]);
     const int at = s.lastKeyLine + 1;
-    s.lines.insert(at, keyName + u'=' + text + QStringLiteral("\r\n"));
-    noteKey(s, keyName, at, keyName.size() + 1);
+    const QByteArray encodedKey = Cp1251::encode(keyName);
+    s.lines.insert(at, encodedKey + '=' + text + "\r\n");
+    noteKey(s, keyName, at, int(encodedKey.size() + 1));
 }
 
 void IniDocument::writeInteger(const QString &section, const QString &key, int value)

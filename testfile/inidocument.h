@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -69,12 +70,12 @@ private:
     {
         QString name;   // as spelled at its first line, trimmed
         int line;       // index into Section::lines of that first line
-        int valueStart; // index after the first '=' in that line
+        int valueStart; // byte index after the first '=' in that line
     };
     struct Section
     {
         QString name;              // as spelled in its header, trimmed
-        QStringList lines;         // raw lines with their line ends; lines[0] is the header
+        QByteArrayList lines;      // raw lines with their line ends; lines[0] is the header
         QList<Key> keys;           // distinct keys, first occurrences, in file order
         QHash<QString, int> index; // case-folded name -> index into keys
         int lastKeyLine = 0;       // the last key line, repeats included; 0 (the header) if none
@@ -86,9 +87,10 @@ private:
     static const Key *findKey(const Section &s, const QString &key);
     static void noteKey(Section &s, const QString &name, int line, int valueStart);
     void appendSection(const QString &name);
-    void endLine(QString &line);
+    static void endLine(QByteArray &line);
 
-    QStringList m_preamble; // lines before the first section header
+    QByteArray m_source;       // the parsed bytes, which unedited lines share
+    QByteArrayList m_preamble; // lines before the first section header
     QList<Section> m_sections;
     QHash<QString, int> m_sectionIndex; // folded name -> first section of that name
 };

@@ -76,6 +76,7 @@ void TstIniDocument::readString_data()
     QTest::newRow("equals-in-value") << "[s]\r\nk=a=b\r\n" << "s" << "k" << "a=b";
     QTest::newRow("lf-only") << "[s]\nk=v\nj=w\n" << "s" << "j" << "w";
     QTest::newRow("cr-only") << "[s]\rk=v\rj=w\r" << "s" << "j" << "w";
+    QTest::newRow("cr-before-last-byte") << "[s]\nj=w\rk" << "s" << "j" << "w";
     QTest::newRow("no-final-line-end") << "[s]\r\nk=v" << "s" << "k" << "v";
     QTest::newRow("semicolon-comment") << "[s]\r\n;k=v\r\n" << "s" << ";k" << Default;
     QTest::newRow("indented-comment") << "[s]\r\n  ;k=v\r\n" << "s" << ";k" << Default;
