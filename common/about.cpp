@@ -1,0 +1,95 @@
+#include "about.h"
+
+#include "appearance.h"
+#include "weblinks.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+const char *const PlainColour = "color: #414141;";
+
+QLabel *label(QWidget *parent, const QString &text, int x, int y, const char *name)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setTextFormat(Qt::PlainText);
+    l->setStyleSheet(QLatin1String(PlainColour));
+    l->move(x, y);
+    l->adjustSize();
+    return l;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(const AboutInfo &info, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+    , m_escapeCloses(info.escapeCloses)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(info.caption);
+    setFixedSize(298, 229);
+    const QFont base = interfaceFont(11);
+    setFont(base);
+
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    panel->setGeometry(8, 8, 281, 183);
+
+    auto *icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setPixmap(QIcon(info.iconPath).pixmap(32, 32));
+    icon->setGeometry(27, 16, 32, 32);
+    icon->setAccessibleName(info.productName);
+
+    QLabel *product = label(panel, info.productName, 88, 16, "ProductName");
+    QFont bold = base;
+    bold.setBold(true);
+    bold.setPixelSize(13);
+    product->setFont(bold);
+    product->adjustSize();
+    label(panel, QStringLiteral("0.1"), 88, 40, "Version");
+    label(panel, QStringLiteral("© Команда Quivara, 2026"), 8, 69, "Copyright");
+
+    auto *link = new QLabel(panel);
+    link->setObjectName(QStringLiteral("WebSite"));
+    link->setTextFormat(Qt::RichText);
+    const QString decoration = info.underlinedLink ? QStringLiteral("underline") : QStringLiteral("none");
+    link->setText(QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; text-decoration:%2;\">%1</a>")
+                          .arg(WebLinks::MakerSite, decoration));
+    QFont linkFont(QStringLiteral("Tahoma"));
+    linkFont.setPixelSize(11);
+    link->setFont(linkFont);
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link->setCursor(info.underlinedLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    link->setAccessibleName(WebLinks::MakerSite);
+    link->move(8, 91);
+    link->adjustSize();
+    connect(link, &QLabel::linkActivated, this, [] { WebLinks::open(WebLinks::MakerSite); });
+
+    QLabel *description = label(panel, info.description, 8, info.descriptionTop, "Comments");
+    description->setWordWrap(true);
+    description->setGeometry(8, info.descriptionTop, 264, info.descriptionHeight);
+    description->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("OKButton"));
+    ok->setGeometry(109, 197, 75, 25);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && !m_escapeCloses) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// A modal box with the program's title as caption, the text word-wrapped
+// under the "&" rule, no icon and a single OK button; returns when dismissed.
+void showMessage(QWidget *parent, const QString &programTitle, const QString &text);
+
+// The default error box: an error icon, an OK button, and the message with
+// the full stop rule of errorBoxText().
+void showError(QWidget *parent, const QString &programTitle, const QString &message);

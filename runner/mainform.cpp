@@ -1,0 +1,272 @@
+#include "mainform.h"
+
+#include "about.h"
+#include "anchors.h"
+#include "appearance.h"
+#include "displaytext.h"
+#include "messagebox.h"
+#include "radiogroup.h"
+#include "weblinks.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+const QSize ClientSize(673, 553);
+const char *const LabelColour = "color: #414141;";
+
+QPushButton *button(QWidget *parent, const QString &text, const QString &image, const char *name,
+                    const QRect &geometry)
+{
+    auto *b = new QPushButton(QIcon(image), text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(geometry);
+    return b;
+}
+
+QAction *menuItem(QMenu *menu, const QString &text, const QString &image, const char *name)
+{
+    QAction *a = menu->addAction(image.isEmpty() ? QIcon() : QIcon(image), text);
+    a->setObjectName(QLatin1String(name));
+    return a;
+}
+
+} // namespace
+
+TMForm::TMForm(const QString &testPath, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MForm"));
+    setWindowTitle(ProgramTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/images/quivara.svg")));
+    setFont(interfaceFont(13));
+
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("ClientArea"));
+    m_client->resize(ClientSize);
+    setCentralWidget(m_client);
+    createMenu();
+    createStartScreen();
+    createQuestionView();
+    createDialogs();
+    resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
+
+    if (!testPath.isEmpty())
+        loadTest(testPath);
+}
+
+void TMForm::createStartScreen()
+{
+    // Centred horizontally, its top two button heights above the middle.
+    const QSize size(130, 32);
+    OpenTestButton = button(m_client, QStringLiteral("Открыть тест"),
+                            QStringLiteral(":/images/open.svg"), "OpenTestButton",
+                            QRect(QPoint(ClientSize.width() / 2 - size.width() / 2,
+                                         ClientSize.height() / 2 - 2 * size.height()),
+                                  size));
+    connect(OpenTestButton, &QPushButton::clicked, this, &TMForm::OpenTestButtonClick);
+    auto *anchors = new Anchors(m_client);
+    anchors->anchor(OpenTestButton, {});
+}
+
+void TMForm::createQuestionView()
+{
+    TestPanel = new QWidget(m_client);
+    TestPanel->setObjectName(QStringLiteral("TestPanel"));
+    TestPanel->setGeometry(QRect(QPoint(0, 0), ClientSize));
+    TestPanel->hide();
+    auto *fill = new Anchors(m_client);
+    fill->anchor(TestPanel, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
+
+    QIndicator = new QLabel(QStringLiteral("Вопрос:"), TestPanel);
+    QIndicator->setObjectName(QStringLiteral("QIndicator"));
+    QIndicator->setTextFormat(Qt::PlainText);
+    QIndicator->setStyleSheet(QLatin1String(LabelColour));
+    QFont bold = font();
+    bold.setBold(true);
+    QIndicator->setFont(bold);
+    QIndicator->setGeometry(8, 7, 400, 20);
+
+    QBox = new QGroupBox(TestPanel);
+    QBox->setObjectName(QStringLiteral("QBox"));
+    QBox->setGeometry(8, 31, 657, 279);
+    QBox->setAccessibleName(QStringLiteral("Вопрос"));
+    QLabel_ = new QLabel(QBox);
+    QLabel_->setObjectName(QStringLiteral("QLabel"));
+    QLabel_->setTextFormat(Qt::RichText);
+    QLabel_->setWordWrap(true);
+    QLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QLabel_->setStyleSheet(QLatin1String(LabelColour));
+    QLabel_->setFocusPolicy(Qt::NoFocus);
+    auto *boxLayout = new QVBoxLayout(QBox);
+    boxLayout->setContentsMargins(5, 0, 5, 5);
+    boxLayout->addWidget(QLabel_);
+
+    RadioGroup = new RadioGroupBox(TestPanel);
+    RadioGroup->setObjectName(QStringLiteral("RadioGroup"));
+    RadioGroup->setGeometry(8, 316, 657, 191);
+    RadioGroup->setAccessibleName(QStringLiteral("Варианты ответа"));
+    connect(RadioGroup, &RadioGroupBox::picked, this, &TMForm::RadioGroupClick);
+
+    FinishButton = button(TestPanel, QStringLiteral("Завершить тестирование!"),
+                          QStringLiteral(":/images/finish.svg"), "FinishButton",
+                          QRect(8, 513, 190, 32));
+    PQButton = button(TestPanel, QStringLiteral("Назад"), QStringLiteral(":/images/back.svg"),
+                      "PQButton", QRect(439, 513, 110, 32));
+    NQButton = button(TestPanel, QStringLiteral("Далее"), QStringLiteral(":/images/next.svg"),
+                      "NQButton", QRect(555, 513, 110, 32));
+    NQButton->setLayoutDirection(Qt::RightToLeft); // the image right of the text
+    for (QPushButton *b : {FinishButton, PQButton, NQButton})
+        b->setEnabled(false);
+    connect(FinishButton, &QPushButton::clicked, this, &TMForm::FinishButtonClick);
+    connect(PQButton, &QPushButton::clicked, this, &TMForm::PQButtonClick);
+    connect(NQButton, &QPushButton::clicked, this, &TMForm::NQButtonClick);
+
+    auto *anchors = new Anchors(TestPanel);
+    anchors->anchor(QIndicator, Qt::LeftEdge | Qt::TopEdge);
+    anchors->anchor(QBox, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
+    anchors->anchor(RadioGroup, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
+    anchors->anchor(FinishButton, Qt::LeftEdge | Qt::BottomEdge);
+    anchors->anchor(PQButton, Qt::RightEdge | Qt::BottomEdge);
+    anchors->anchor(NQButton, Qt::RightEdge | Qt::BottomEdge);
+
+    setTabOrder(OpenTestButton, QBox);
+    setTabOrder(QBox, RadioGroup);
+    setTabOrder(RadioGroup, PQButton);
+    setTabOrder(PQButton, NQButton);
+    setTabOrder(NQButton, FinishButton);
+}
+
+void TMForm::createMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu"));
+    QMenu *file = bar->addMenu(QStringLiteral("Файл"));
+    file->setObjectName(QStringLiteral("N1"));
+    N2 = menuItem(file, QStringLiteral("Открыть тест.."), QStringLiteral(":/images/open.svg"), "N2");
+    file->addSeparator()->setObjectName(QStringLiteral("N3"));
+    QAction *n4 = menuItem(file, QStringLiteral("Выход"), QStringLiteral(":/images/exit.svg"), "N4");
+
+    QMenu *help = bar->addMenu(QStringLiteral("Справка"));
+    help->setObjectName(QStringLiteral("N5"));
+    QAction *n8 = menuItem(help, QStringLiteral("Сайт автора"), QStringLiteral(":/images/site.svg"), "N8");
+    QAction *n9 = menuItem(help, QStringLiteral("Помощь и обсуждение в форуме"),
+                           QStringLiteral(":/images/forum.svg"), "N9");
+    help->addSeparator()->setObjectName(QStringLiteral("N7"));
+    QAction *n6 = menuItem(help, QStringLiteral("О программе.."), QStringLiteral(":/images/about.svg"), "N6");
+
+    connect(N2, &QAction::triggered, this, &TMForm::OpenTestButtonClick);
+    connect(n4, &QAction::triggered, this, &TMForm::N4Click);
+    connect(n8, &QAction::triggered, this, &TMForm::N8Click);
+    connect(n9, &QAction::triggered, this, &TMForm::N9Click);
+    connect(n6, &QAction::triggered, this, &TMForm::N6Click);
+}
+
+void TMForm::createDialogs()
+{
+    OpenDialog1 = new QFileDialog(this);
+    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name of a missing file is passed on and reported by the load.
+    OpenDialog1->setFileMode(QFileDialog::AnyFile);
+    OpenDialog1->setNameFilter(QStringLiteral("Тесты для Quivara (*.quivara)"));
+    OpenDialog1->setDefaultSuffix(QStringLiteral("quivara"));
+
+    AboutBox = new TAboutBox(
+            AboutInfo{QStringLiteral("О Quivara"), QStringLiteral("Quivara"),
+                      QStringLiteral("Простая программа для проведения тестирований. Тесты "
+                                     "составляются при помощи программы Quivara Builder."),
+                      QStringLiteral(":/images/quivara.svg"), 120, 57, false, true},
+            this);
+}
+
+void TMForm::loadTest(const QString &path)
+{
+    const QString message = m_run.loadTest(path);
+    if (!message.isEmpty())
+        showMessage(this, ProgramTitle, message);
+    showView(m_run.view());
+}
+
+void TMForm::showView(const RunView &view)
+{
+    setWindowTitle(ProgramTitle + view.titleSuffix);
+    QIndicator->setText(view.counter);
+    QLabel_->setText(mnemonicTextToHtml(view.questionText));
+    QLabel_->setAccessibleName(mnemonicTextToPlain(view.questionText));
+    RadioGroup->setItems(view.options);
+    RadioGroup->setSelected(view.selected);
+    PQButton->setEnabled(view.backEnabled);
+    NQButton->setEnabled(view.nextEnabled);
+    FinishButton->setEnabled(view.finishEnabled);
+    N2->setEnabled(view.openTestEnabled);
+    OpenTestButton->setVisible(view.startButtonVisible);
+    TestPanel->setVisible(view.questionViewVisible);
+}
+
+void TMForm::OpenTestButtonClick()
+{
+    // The name chosen last is offered again.
+    const QStringList chosen = OpenDialog1->selectedFiles();
+    if (!chosen.isEmpty())
+        OpenDialog1->selectFile(chosen.first());
+    if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty())
+        loadTest(OpenDialog1->selectedFiles().first());
+}
+
+void TMForm::RadioGroupClick(int index)
+{
+    m_run.pick(index);
+    showView(m_run.view());
+}
+
+void TMForm::NQButtonClick()
+{
+    m_run.next();
+    showView(m_run.view());
+}
+
+void TMForm::PQButtonClick()
+{
+    m_run.back();
+    showView(m_run.view());
+}
+
+void TMForm::FinishButtonClick()
+{
+    TestPanel->hide();
+    const TestRun::Finish finish = m_run.finish();
+    showMessage(this, ProgramTitle, finish.message);
+    if (finish.exitProgram) {
+        close();
+        return;
+    }
+    showView(m_run.view());
+}
+
+void TMForm::N4Click()
+{
+    close();
+}
+
+void TMForm::N6Click()
+{
+    AboutBox->exec();
+}
+
+void TMForm::N8Click()
+{
+    WebLinks::open(WebLinks::MakerSite);
+}
+
+void TMForm::N9Click()
+{
+    WebLinks::open(WebLinks::MakerSite + QStringLiteral("/forum/"));
+}

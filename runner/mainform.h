@@ -1,0 +1,65 @@
+#pragma once
+
+#include "testrun.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QWidget;
+class RadioGroupBox;
+class TAboutBox;
+
+// The runner's main window: a start screen with one button, and the question
+// view. It shows the state of a TestRun and turns clicks into its actions.
+class TMForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static inline const QString ProgramTitle = QStringLiteral("Quivara 0.1");
+
+    // Loads the test named by testPath, if any, before the window is shown;
+    // a message from that load is shown first.
+    explicit TMForm(const QString &testPath = QString(), QWidget *parent = nullptr);
+
+    const TestRun &run() const { return m_run; }
+
+private slots:
+    void OpenTestButtonClick();
+    void RadioGroupClick(int index);
+    void NQButtonClick();
+    void PQButtonClick();
+    void FinishButtonClick();
+    void N4Click();
+    void N6Click();
+    void N8Click();
+    void N9Click();
+
+private:
+    void createStartScreen();
+    void createQuestionView();
+    void createMenu();
+    void createDialogs();
+    void loadTest(const QString &path);
+    void showView(const RunView &view);
+
+    TestRun m_run;
+
+    QWidget *m_client = nullptr;
+    QPushButton *OpenTestButton = nullptr;
+    QWidget *TestPanel = nullptr;
+    QLabel *QIndicator = nullptr;
+    QGroupBox *QBox = nullptr;
+    QLabel *QLabel_ = nullptr;
+    RadioGroupBox *RadioGroup = nullptr;
+    QPushButton *FinishButton = nullptr;
+    QPushButton *PQButton = nullptr;
+    QPushButton *NQButton = nullptr;
+    QAction *N2 = nullptr;
+    QFileDialog *OpenDialog1 = nullptr;
+    TAboutBox *AboutBox = nullptr;
+};
