@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -136,9 +137,20 @@ void TMForm::createQuestionView()
     anchors->anchor(PQButton, Qt::RightEdge | Qt::BottomEdge);
     anchors->anchor(NQButton, Qt::RightEdge | Qt::BottomEdge);
 
-    setTabOrder(OpenTestButton, QBox);
-    setTabOrder(QBox, RadioGroup);
-    setTabOrder(RadioGroup, PQButton);
+    applyTabOrder();
+}
+
+void TMForm::applyTabOrder()
+{
+    // Option buttons are made anew for each question, and new widgets join
+    // the end of the focus chain; put them back between the question and
+    // the buttons.
+    QWidget *previous = OpenTestButton;
+    for (int i = 0; RadioGroup->button(i); ++i) {
+        setTabOrder(previous, RadioGroup->button(i));
+        previous = RadioGroup->button(i);
+    }
+    setTabOrder(previous, PQButton);
     setTabOrder(PQButton, NQButton);
     setTabOrder(NQButton, FinishButton);
 }
@@ -201,7 +213,10 @@ void TMForm::showView(const RunView &view)
     QIndicator->setText(view.counter);
     QLabel_->setText(mnemonicTextToHtml(view.questionText));
     QLabel_->setAccessibleName(mnemonicTextToPlain(view.questionText));
-    RadioGroup->setItems(view.options);
+    if (RadioGroup->items() != view.options) {
+        RadioGroup->setItems(view.options);
+        applyTabOrder();
+    }
     RadioGroup->setSelected(view.selected);
     PQButton->setEnabled(view.backEnabled);
     NQButton->setEnabled(view.nextEnabled);
@@ -214,11 +229,12 @@ void TMForm::showView(const RunView &view)
 void TMForm::OpenTestButtonClick()
 {
     // The name chosen last is offered again.
-    const QStringList chosen = OpenDialog1->selectedFiles();
-    if (!chosen.isEmpty())
-        OpenDialog1->selectFile(chosen.first());
-    if (OpenDialog1->exec() == QDialog::Accepted && !OpenDialog1->selectedFiles().isEmpty())
-        loadTest(OpenDialog1->selectedFiles().first());
+    if (!m_lastChosen.isEmpty())
+        OpenDialog1->selectFile(m_lastChosen);
+    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
+        return;
+    m_lastChosen = OpenDialog1->selectedFiles().first();
+    loadTest(m_lastChosen);
 }
 
 void TMForm::RadioGroupClick(int index)

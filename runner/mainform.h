@@ -44,10 +44,12 @@ private:
     void createQuestionView();
     void createMenu();
     void createDialogs();
+    void applyTabOrder();
     void loadTest(const QString &path);
     void showView(const RunView &view);
 
     TestRun m_run;
+    QString m_lastChosen;
 
     QWidget *m_client = nullptr;
     QPushButton *OpenTestButton = nullptr;

@@ -31,6 +31,9 @@ void RadioGroupBox::setItems(const QStringList &items)
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         m_group->addButton(button, i);
         m_layout->addWidget(button, 1);
+        // Shown at once, not when the layout gets round to it, so the
+        // keyboard reaches it straight away.
+        button->show();
         m_buttons.append(button);
     }
 }
