@@ -1,0 +1,219 @@
+#include "cp1251.h"
+#include "profilefile.h"
+#include "testfilecommands.h"
+#include "testrun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestFileCommands;
+
+namespace {
+
+QString data(const QString &name)
+{
+    return QFINDTESTDATA("data/" + name);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString copyOf(const QTemporaryDir &dir, const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QFile::copy(data(name), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+} // namespace
+
+class TstTestFileCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void loadCapitals();
+    void loadRenumbersAndKeepsEmptyOptions();
+    void loadMissingFile_data();
+    void loadMissingFile();
+    void capitalsSaveBackUnchanged();
+    void newThenSaveWritesInOrder();
+    void saveFewerQuestionsLeavesOldSections();
+    void saveAfterGapsRenumbers();
+    void multiLineQuestionRoundTrip();
+    void roundTripWithTheRunner();
+    void failedSaveLeavesFileAsItWas();
+};
+
+void TstTestFileCommands::loadCapitals()
+{
+    const Loaded loaded = loadTestFile(data("capitals.quivara"));
+    QVERIFY(loaded.ok);
+    QCOMPARE(loaded.test.settings.testName, QStringLiteral("Столицы"));
+    QCOMPARE(loaded.test.settings.exitOnComplete, false);
+    const EditorDocument &doc = loaded.test.document;
+    QCOMPARE(doc.questionTexts(), (QStringList{"Столица Франции?", "Столица Италии?"}));
+    QCOMPARE(doc.answers(0), (QStringList{"Лион", "*Париж", "Марсель"}));
+    QCOMPARE(doc.answers(1), (QStringList{"*Рим", "Милан"}));
+    QCOMPARE(doc.currentQuestion(), -1);
+}
+
+void TstTestFileCommands::loadRenumbersAndKeepsEmptyOptions()
+{
+    const Loaded loaded = loadTestFile(data("editor_gaps.quivara"));
+    QVERIFY(loaded.ok);
+    const EditorDocument &doc = loaded.test.document;
+    // Q1 is missing and Q3 lies beyond LastQ; Q2 has no QLabel.
+    QCOMPARE(doc.questionTexts(), (QStringList{"Ноль", "Без текста задания"}));
+    QCOMPARE(doc.answers(0), (QStringList{"", "*Да"}));
+    QCOMPARE(doc.answers(1), (QStringList{"Первый", "Третий", "  с пробелами  "}));
+}
+
+void TstTestFileCommands::loadMissingFile_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("no-such-file") << "нет/такого.quivara";
+    QTest::newRow("directory") << QDir::tempPath();
+}
+
+void TstTestFileCommands::loadMissingFile()
+{
+    QFETCH(QString, path);
+    const Loaded loaded = loadTestFile(path);
+    QVERIFY(!loaded.ok);
+    QCOMPARE(loaded.message, QStringLiteral("Файл \"%1\" не существует!").arg(path));
+}
+
+void TstTestFileCommands::capitalsSaveBackUnchanged()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    const Loaded loaded = loadTestFile(path);
+    QVERIFY(saveTestFile(path, loaded.test).ok);
+    QCOMPARE(contents(path), contents(data("capitals.quivara")));
+}
+
+void TstTestFileCommands::newThenSaveWritesInOrder()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("new.quivara");
+    QVERIFY(createTestFile(path, QDateTime(QDate(2026, 2, 1), QTime(10, 0))).ok);
+    const Loaded loaded = loadTestFile(path);
+    QVERIFY(loaded.ok);
+    QCOMPARE(loaded.test.settings, TestSettings());
+    QCOMPARE(loaded.test.document.questionCount(), 0);
+    QVERIFY(saveTestFile(path, loaded.test).ok);
+    const QByteArray created = Cp1251::encode(IniDocument::dateTimeText(
+            QDateTime(QDate(2026, 2, 1), QTime(10, 0)), QLocale::system()));
+    QCOMPARE(contents(path),
+             "[Test]\r\nCreated=" + created
+                     + Cp1251::encode("\r\nProgramm=Quivara\r\nVersion=0.1\r\n"
+                                      "TestName=Еще один тест для Quivara\r\n"
+                                      "Author=Неизвестный автор\r\n"
+                                      "MessageOnComplete=Тест завершен!\r\nAllowFinish=0\r\n"
+                                      "ShowResult=1\r\nDisableOpenTest=1\r\nExitOnComplete=1\r\n"
+                                      "LastQ=-1\r\n"));
+
+    // Adding a question, unchecking ShowResult and saving again.
+    EditorTest test = loaded.test;
+    test.settings.showResult = false;
+    test.document.addQuestion("Столица Италии?");
+    test.document.setAnswersFromLines(0, {"*Рим", "Милан"});
+    QVERIFY(saveTestFile(path, test).ok);
+    const QByteArray bytes = contents(path);
+    QVERIFY(bytes.contains("ShowResult=0\r\n"));
+    QVERIFY(bytes.endsWith(Cp1251::encode("LastQ=0\r\n[Q0]\r\nQLabel=Столица Италии?\r\nLastA=1\r\n"
+                                          "A0=*Рим\r\nA1=Милан\r\n")));
+    QVERIFY(bytes.startsWith("[Test]\r\nCreated=" + created + "\r\n"));
+}
+
+void TstTestFileCommands::saveFewerQuestionsLeavesOldSections()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    Loaded loaded = loadTestFile(path);
+    loaded.test.document.deleteQuestion(1);
+    loaded.test.document.setAnswersFromLines(0, {"*Париж"});
+    QVERIFY(saveTestFile(path, loaded.test).ok);
+    const QByteArray bytes = contents(path);
+    QVERIFY(bytes.contains("LastQ=0\r\n"));
+    QVERIFY(bytes.contains(Cp1251::encode("[Q1]\r\nQLabel=Столица Италии?")));
+    QVERIFY(bytes.contains(Cp1251::encode("A2=Марсель")));
+    const Loaded again = loadTestFile(path);
+    QCOMPARE(again.test.document.questionCount(), 1);
+    QCOMPARE(again.test.document.answers(0), QStringList{"*Париж"});
+    TestRun run;
+    QVERIFY(run.loadTest(path).isEmpty());
+    QCOMPARE(run.sections(), QStringList{"Q0"});
+    QCOMPARE(run.view().options, QStringList{"Париж "});
+}
+
+void TstTestFileCommands::saveAfterGapsRenumbers()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "editor_gaps.quivara");
+    QVERIFY(saveTestFile(path, loadTestFile(path).test).ok);
+    const IniDocument doc = ProfileFile(path).read();
+    QCOMPARE(doc.readInteger("Test", "LastQ", 9), 1);
+    QCOMPARE(doc.readString("Q1", "QLabel", ""), QStringLiteral("Без текста задания"));
+    QCOMPARE(doc.readString("Q1", "A2", ""), QStringLiteral("  с пробелами  "));
+    QVERIFY(contents(path).contains("[Q0]\r\nQLabel=" + Cp1251::encode("Ноль") + "\r\nLastA=1\r\nA0=\r\n"));
+    QVERIFY(doc.sectionExists("Q2")); // the old section stays, beyond LastQ
+}
+
+void TstTestFileCommands::multiLineQuestionRoundTrip()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.quivara");
+    EditorTest test;
+    test.document.addQuestion("Первая строка\nВторая строка");
+    test.document.setAnswersFromLines(0, {"*да"});
+    QVERIFY(saveTestFile(path, test).ok);
+    QVERIFY(contents(path).contains(Cp1251::encode("QLabel=Первая строка¶Вторая строка\r\n")));
+    QCOMPARE(loadTestFile(path).test, test);
+    TestRun run;
+    QVERIFY(run.loadTest(path).isEmpty());
+    QCOMPARE(run.view().questionText, QStringLiteral("Первая строка\nВторая строка"));
+}
+
+void TstTestFileCommands::roundTripWithTheRunner()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("made.quivara");
+    EditorTest test;
+    test.settings.testName = "\"Война и мир\"";
+    test.settings.allowFinish = true;
+    test.document.addQuestion(" Кто автор? ");
+    test.document.setAnswersFromLines(0, {"*Толстой", "Достоевский", "*'Лев'  "});
+    test.document.addQuestion("Год издания?");
+    test.document.setAnswersFromLines(1, {"1869", "*1867"});
+    QVERIFY(saveTestFile(path, test).ok);
+    QCOMPARE(loadTestFile(path).test, test);
+
+    TestRun run;
+    QVERIFY(run.loadTest(path).isEmpty());
+    QCOMPARE(run.settings().testName, QStringLiteral("\"Война и мир\""));
+    QCOMPARE(run.view().questionText, QStringLiteral(" Кто автор? "));
+    QCOMPARE(run.view().options, (QStringList{"Толстой ", "Достоевский", "'Лев' "}));
+    run.next();
+    QCOMPARE(run.view().options, (QStringList{"1869", "1867 "}));
+}
+
+void TstTestFileCommands::failedSaveLeavesFileAsItWas()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("folder-in-the-way");
+    QVERIFY(QDir().mkdir(path));
+    const Saved saved = saveTestFile(path, loadTestFile(data("capitals.quivara")).test);
+    QVERIFY(!saved.ok);
+    QCOMPARE(saved.error, QStringLiteral("Unable to write to %1").arg(path));
+    QVERIFY(!createTestFile(dir.filePath("no/folder.quivara"), QDateTime::currentDateTime()).ok);
+}
+
+QTEST_GUILESS_MAIN(TstTestFileCommands)
+#include "tst_testfilecommands.moc"
