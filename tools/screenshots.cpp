@@ -1,10 +1,13 @@
 // Renders the windows of both programs into PNG files, for people to look at.
 // Run under a real (virtual) display: scripts/screenshots.sh.
 #include "mainform.h"
+#include "mform.h"
 #include "radiogroup.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QListWidget>
+#include <QTabWidget>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
@@ -78,6 +81,19 @@ void runnerShots(const QString &sample)
     form.findChild<QAction *>("N6")->trigger();
 }
 
+void builderShots(const QString &sample)
+{
+    TForm1 form(sample);
+    form.show();
+    auto *list = form.findChild<QListWidget *>("Qlist");
+    list->setCurrentRow(2);
+    save(&form, "builder-questions");
+    form.findChild<QTabWidget *>("Pages")->setCurrentIndex(0);
+    save(&form, "builder-settings");
+    saveNextModal("builder-about");
+    form.findChild<QAction *>("N10")->trigger();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -95,5 +111,6 @@ int main(int argc, char *argv[])
     outputDir = args[1];
     QDir().mkpath(outputDir);
     runnerShots(args[2]);
+    builderShots(args[2]);
     return 0;
 }
