@@ -1,0 +1,596 @@
+#include "cp1251.h"
+#include "mform.h"
+#include "profilefile.h"
+#include "singleinstance.h"
+#include "startup.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTextDocumentFragment>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+QString data(const QString &name)
+{
+    return QFINDTESTDATA("data/" + name);
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString copyOf(const QTemporaryDir &dir, const QString &name)
+{
+    const QString path = dir.filePath(name);
+    QFile::copy(data(name), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+// Lets check look at the next modal window once it shows.
+void whenModal(const std::function<void(QWidget *)> &check)
+{
+    QTimer::singleShot(10, [check] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal)
+            return whenModal(check);
+        check(modal);
+    });
+}
+
+// Records the next message box and dismisses it.
+void answerNextMessage(QString *text, QString *title = nullptr,
+                       QMessageBox::Icon *icon = nullptr)
+{
+    whenModal([=](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        *text = QTextDocumentFragment::fromHtml(box->text()).toPlainText();
+        if (title)
+            *title = box->windowTitle();
+        if (icon)
+            *icon = box->icon();
+        box->close();
+    });
+}
+
+// Types path into the next file dialog and presses Enter.
+void chooseInDialog(const QString &path)
+{
+    whenModal([path](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+        edit->setText(path);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+// Clicks the button with this caption in the next "save changes?" box.
+void answerSaveChanges(const QString &button, bool *asked)
+{
+    whenModal([=](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("Сохранить изменения в тесте?"));
+        *asked = true;
+        for (QAbstractButton *b : box->buttons()) {
+            if (b->text() == button)
+                return b->click();
+        }
+        QFAIL("no such button");
+    });
+}
+
+// Types text as key presses; QTest::keyClicks knows only Latin-1 keys.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+        QApplication::sendEvent(widget, &release);
+    }
+}
+
+struct Editor
+{
+    explicit Editor(const QString &path = QString())
+        : form(path)
+    {
+        form.show();
+        list = form.findChild<QListWidget *>("Qlist");
+        question = form.findChild<QPlainTextEdit *>("QLabel");
+        answers = form.findChild<QPlainTextEdit *>("AnsList");
+        add = form.findChild<QPushButton *>("QAddButton");
+        del = form.findChild<QPushButton *>("QDelButton");
+    }
+    QStringList captions() const
+    {
+        QStringList c;
+        for (int i = 0; i < list->count(); ++i)
+            c.append(list->item(i)->text());
+        return c;
+    }
+    void click(int row)
+    {
+        const QRect rect = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void retype(QPlainTextEdit *memo, const QString &text)
+    {
+        memo->setFocus();
+        QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(memo, Qt::Key_Delete);
+        const QStringList lines = text.split(u'\n');
+        for (int i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(memo, Qt::Key_Return);
+            typeText(memo, lines[i]);
+        }
+    }
+
+    TForm1 form;
+    QListWidget *list;
+    QPlainTextEdit *question;
+    QPlainTextEdit *answers;
+    QPushButton *add;
+    QPushButton *del;
+};
+
+} // namespace
+
+class TstEditorWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void startEmpty();
+    void startWithFile();
+    void missingFileOnCommandLine();
+    void addAndEditQuestions();
+    void optionsAreTypedLines();
+    void deleteSelectsNeighbour_data();
+    void deleteSelectsNeighbour();
+    void clearedTextGetsPlaceholderWhenLeft();
+    void clickingShownQuestionKeepsMemos();
+    void typingInListSearchesCaptions();
+    void onlyStorableCharacters();
+    void newOpenSaveAndSaveAs();
+    void unsavedChangesPrompt_data();
+    void unsavedChangesPrompt();
+    void failedSaveReportsAndKeepsEditing();
+    void secondInstance();
+    void staleLockDoesNotBlock();
+    void aboutBoxIgnoresEscape();
+    void keyboardAndAccessibility();
+};
+
+void TstEditorWindow::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TstEditorWindow::startEmpty()
+{
+    Editor e;
+    QCOMPARE(e.form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
+    QVERIFY(!e.form.findChild<QWidget *>("Pages")->isVisible());
+    QVERIFY(!e.form.findChild<QAction *>("N3")->isEnabled());
+    QVERIFY(!e.form.findChild<QAction *>("N4")->isEnabled());
+    QVERIFY(e.form.findChild<QAction *>("N7")->isEnabled());
+    QCOMPARE(e.form.findChild<QAction *>("N12")->text(),
+             QStringLiteral("Помощь и обсуждение  на форуме"));
+    // Nothing to lose: closing asks nothing.
+    QVERIFY(e.form.close());
+}
+
+void TstEditorWindow::startWithFile()
+{
+    const QString path = data("capitals.quivara");
+    Editor e(path);
+    QCOMPARE(e.form.windowTitle(), "Quivara Builder 0.1 - " + path);
+    auto *pages = e.form.findChild<QTabWidget *>("Pages");
+    QVERIFY(pages->isVisible());
+    QCOMPARE(pages->currentWidget()->objectName(), QStringLiteral("QPage"));
+    QCOMPARE(e.captions(), (QStringList{"Столица Франции?", "Столица Италии?"}));
+    QVERIFY(e.list->selectedItems().isEmpty());
+    QVERIFY(!e.question->isEnabled());
+    QVERIFY(!e.answers->isEnabled());
+    QCOMPARE(e.form.findChild<QLineEdit *>("TestName")->text(), QStringLiteral("Столицы"));
+    QCOMPARE(e.form.findChild<QLineEdit *>("Author")->text(), QStringLiteral("Иванов"));
+    QVERIFY(!e.form.findChild<QCheckBox *>("AllowFinish")->isChecked());
+    QVERIFY(e.form.findChild<QCheckBox *>("ShowResult")->isChecked());
+    QVERIFY(!e.form.findChild<QCheckBox *>("ExitOnComplete")->isChecked());
+    QVERIFY(e.form.findChild<QAction *>("N3")->isEnabled());
+    QVERIFY(!e.form.isModified());
+    e.click(1);
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Италии?"));
+    QCOMPARE(e.answers->toPlainText(), QStringLiteral("*Рим\nМилан"));
+    QVERIFY(!e.form.isModified());
+}
+
+void TstEditorWindow::missingFileOnCommandLine()
+{
+    QString text;
+    QString title;
+    answerNextMessage(&text, &title);
+    TForm1 form("нет/такого.quivara");
+    QCOMPARE(text, QStringLiteral("Файл \"нет/такого.quivara\" не существует!"));
+    QCOMPARE(title, QStringLiteral("Quivara Builder 0.1"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
+    QVERIFY(form.fileName().isEmpty());
+}
+
+void TstEditorWindow::addAndEditQuestions()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    QTest::mouseClick(e.add, Qt::LeftButton);
+    QCOMPARE(e.captions().last(), QStringLiteral("Без текста задания"));
+    QCOMPARE(e.list->currentRow(), 2);
+    QVERIFY(e.question->isEnabled());
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Без текста задания"));
+    QCOMPARE(e.answers->toPlainText(), QString());
+
+    e.retype(e.question, "Столица Испании и её крупнейший город?");
+    // The caption follows every keystroke.
+    QCOMPARE(e.captions().last(), QStringLiteral("Столица Испании и её крупнейши..."));
+    QCOMPARE(e.form.document().questionText(2), QStringLiteral("Столица Испании и её крупнейший город?"));
+    e.retype(e.answers, "*Мадрид\nБарселона");
+    QCOMPARE(e.form.document().answers(2), (QStringList{"*Мадрид", "Барселона"}));
+    QVERIFY(e.form.isModified());
+}
+
+void TstEditorWindow::optionsAreTypedLines()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    e.click(0);
+    const QString wide(200, u'ш');
+    e.retype(e.answers, "Лион\n\n*Париж\n   \n" + wide);
+    QVERIFY(e.answers->document()->lastBlock().layout()->lineCount() > 1); // wraps on screen
+    QCOMPARE(e.form.document().answers(0), (QStringList{"Лион", "*Париж", "   ", wide}));
+}
+
+void TstEditorWindow::deleteSelectsNeighbour_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("deleted");
+    QTest::addColumn<int>("selected");
+    QTest::newRow("first-of-three") << 3 << 0 << 0;
+    QTest::newRow("middle-of-three") << 3 << 1 << 0;
+    QTest::newRow("last-of-three") << 3 << 2 << 1;
+    QTest::newRow("only-one") << 1 << 0 << -1;
+}
+
+void TstEditorWindow::deleteSelectsNeighbour()
+{
+    QFETCH(int, count);
+    QFETCH(int, deleted);
+    QFETCH(int, selected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.quivara");
+    QVERIFY(ProfileFile(path).writeInteger("Test", "LastQ", -1));
+    Editor e(path);
+    const QStringList texts{"Ноль", "Один", "Два"};
+    for (int i = 0; i < count; ++i) {
+        e.add->click();
+        e.retype(e.question, texts[i]);
+        e.retype(e.answers, texts[i] + "-ответ");
+    }
+    e.click(deleted);
+    QTest::mouseClick(e.del, Qt::LeftButton);
+    QStringList left = texts.mid(0, count);
+    left.removeAt(deleted);
+    QCOMPARE(e.captions(), left);
+    QCOMPARE(e.list->currentRow(), selected);
+    QCOMPARE(e.question->isEnabled(), selected >= 0);
+    QCOMPARE(e.question->toPlainText(), selected >= 0 ? left[selected] : QString());
+    QCOMPARE(e.answers->toPlainText(), selected >= 0 ? left[selected] + "-ответ" : QString());
+    // With nothing selected, "Удалить" does nothing.
+    if (selected < 0) {
+        e.del->click();
+        QCOMPARE(e.list->count(), 0);
+    }
+}
+
+void TstEditorWindow::clearedTextGetsPlaceholderWhenLeft()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    e.click(0);
+    e.retype(e.question, "");
+    QCOMPARE(e.form.document().questionText(0), QString());
+    e.click(1);
+    QCOMPARE(e.form.document().questionText(0), QStringLiteral("Без текста задания"));
+    QCOMPARE(e.captions().first(), QStringLiteral("Без текста задания"));
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Италии?"));
+}
+
+void TstEditorWindow::clickingShownQuestionKeepsMemos()
+{
+    Editor e(data("capitals.quivara"));
+    e.click(0);
+    e.question->setFocus();
+    QTest::keyClick(e.question, Qt::Key_End);
+    QTest::keyClicks(e.question, "!");
+    QVERIFY(e.question->document()->isUndoAvailable());
+    e.click(0);
+    // Refilling the memo would have cleared its undo history.
+    QVERIFY(e.question->document()->isUndoAvailable());
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Франции?!"));
+}
+
+void TstEditorWindow::typingInListSearchesCaptions()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.quivara");
+    QVERIFY(ProfileFile(path).edit([](IniDocument &doc) {
+        doc.writeInteger("Test", "LastQ", 2);
+        doc.writeString("Q0", "QLabel", "Бета");
+        doc.writeString("Q1", "QLabel", "альфа");
+        doc.writeString("Q2", "QLabel", "Альфа-2");
+    }));
+    Editor e(path);
+    e.list->setFocus();
+    typeText(e.list, "АЛЬФА-");
+    QCOMPARE(e.list->currentRow(), 2);
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Альфа-2")); // selecting shows it
+    QTest::keyClick(e.list, Qt::Key_Backspace);
+    QCOMPARE(e.list->currentRow(), 1); // "альфа" is the first that begins with "АЛЬФА"
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(e.list, Qt::Key_Backspace);
+    QCOMPARE(e.list->currentRow(), 0); // no letters left: the first entry
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Бета"));
+}
+
+void TstEditorWindow::onlyStorableCharacters()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    e.click(0);
+    e.retype(e.question, QStringLiteral("Вопрос \u4E2D\u00E9 №1"));
+    QCOMPARE(e.form.document().questionText(0), QStringLiteral("Вопрос ?? №1"));
+    QApplication::clipboard()->setText(QStringLiteral("*Да \U0001F600"));
+    e.retype(e.answers, "");
+    QTest::keyClick(e.answers, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(e.form.document().answers(0), QStringList{"*Да ?"});
+    auto *name = e.form.findChild<QLineEdit *>("TestName");
+    name->setFocus();
+    name->selectAll();
+    typeText(name, QStringLiteral("Тест \u4E2D"));
+    QCOMPARE(name->text(), QStringLiteral("Тест ?"));
+
+    // A question text holds what a read returns, no more.
+    e.retype(e.question, "");
+    QApplication::clipboard()->setText(QString(3000, u'я'));
+    QTest::keyClick(e.question, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(e.form.document().questionText(0).size(), 2047);
+}
+
+void TstEditorWindow::newOpenSaveAndSaveAs()
+{
+    QTemporaryDir dir;
+    const QString created = dir.filePath("новый.quivara");
+    Editor e;
+    chooseInDialog(created);
+    e.form.findChild<QAction *>("N7")->trigger();
+    QCOMPARE(e.form.fileName(), created);
+    QVERIFY(contents(created).startsWith("[Test]\r\nCreated="));
+    QCOMPARE(e.form.findChild<QLineEdit *>("TestName")->text(),
+             QStringLiteral("Еще один тест для Quivara"));
+    QCOMPARE(e.list->count(), 0);
+
+    e.add->click();
+    e.retype(e.question, "Столица Италии?");
+    e.retype(e.answers, "*Рим\nМилан");
+    e.form.findChild<QCheckBox *>("ShowResult")->click();
+    e.form.findChild<QAction *>("N3")->trigger();
+    QVERIFY(!e.form.isModified());
+    QVERIFY(contents(created).contains("ShowResult=0\r\n"));
+    QVERIFY(contents(created).endsWith(Cp1251::encode("A0=*Рим\r\nA1=Милан\r\n")));
+
+    const QString copy = dir.filePath("копия");
+    chooseInDialog(copy);
+    e.form.findChild<QAction *>("N4")->trigger();
+    const QString copyPath = copy + ".quivara"; // the default extension is added
+    QCOMPARE(e.form.fileName(), copyPath);
+    QCOMPARE(e.form.windowTitle(), "Quivara Builder 0.1 - " + copyPath);
+    QVERIFY(e.list->selectedItems().isEmpty());
+    e.click(0);
+    e.retype(e.question, "Столица Франции?");
+    e.form.findChild<QAction *>("N3")->trigger();
+    QVERIFY(contents(copyPath).contains(Cp1251::encode("Столица Франции?")));
+    QVERIFY(!contents(created).contains(Cp1251::encode("Столица Франции?")));
+
+    // Open goes back to the first file.
+    chooseInDialog(created);
+    e.form.findChild<QAction *>("N2")->trigger();
+    QCOMPARE(e.form.fileName(), created);
+    QCOMPARE(e.captions(), QStringList{"Столица Италии?"});
+}
+
+void TstEditorWindow::unsavedChangesPrompt_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("answer");
+    for (const char *command : {"close", "new", "open"}) {
+        for (const char *answer : {"Да", "Нет", "Отмена"}) {
+            QTest::addRow("%s-%s", command,
+                          QString::fromUtf8(answer) == "Да" ? "yes"
+                                  : QString::fromUtf8(answer) == "Нет" ? "no" : "cancel")
+                    << QString::fromLatin1(command) << QString::fromUtf8(answer);
+        }
+    }
+}
+
+void TstEditorWindow::unsavedChangesPrompt()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, answer);
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    // New names a file of its own; Open one that exists.
+    const QString other = command == "new" ? dir.filePath("new.quivara")
+                                           : copyOf(dir, "three_questions.quivara");
+    Editor e(path);
+    e.form.findChild<QLineEdit *>("Author")->setText("Петров");
+
+    bool asked = false;
+    answerSaveChanges(answer, &asked);
+    bool dialogShown = false;
+    if (command != "close" && answer != "Отмена") {
+        QTimer::singleShot(100, [&] {
+            whenModal([&](QWidget *modal) {
+                dialogShown = true;
+                auto *edit = modal->findChild<QLineEdit *>("fileNameEdit");
+                edit->setText(other);
+                QTest::keyClick(edit, Qt::Key_Return);
+            });
+        });
+    }
+    if (command == "close")
+        e.form.close();
+    else if (command == "new")
+        e.form.findChild<QAction *>("N7")->trigger();
+    else
+        e.form.findChild<QAction *>("N2")->trigger();
+    QVERIFY(asked);
+
+    const bool saved = contents(path).contains(Cp1251::encode("Author=Петров"));
+    QCOMPARE(saved, answer == "Да");
+    const bool proceeded = answer != "Отмена";
+    if (command == "close")
+        QCOMPARE(e.form.isVisible(), !proceeded);
+    else
+        QCOMPARE(e.form.fileName(), proceeded ? other : path);
+    QCOMPARE(dialogShown, command != "close" && proceeded);
+    if (!proceeded)
+        QCOMPARE(e.form.findChild<QLineEdit *>("Author")->text(), QStringLiteral("Петров"));
+}
+
+void TstEditorWindow::failedSaveReportsAndKeepsEditing()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    Editor e(path);
+    e.click(0);
+    e.retype(e.question, "Изменено");
+    // Something else takes the file's place, so it cannot be written.
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    answerNextMessage(&text, &title, &icon);
+    e.form.findChild<QAction *>("N3")->trigger();
+    QCOMPARE(text, QStringLiteral("Unable to write to %1.").arg(path));
+    QCOMPARE(icon, QMessageBox::Critical);
+    QCOMPARE(title, QStringLiteral("Quivara Builder 0.1"));
+    QVERIFY(e.form.isModified());
+    QCOMPARE(e.form.document().questionText(0), QStringLiteral("Изменено"));
+}
+
+void TstEditorWindow::secondInstance()
+{
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    const std::unique_ptr<TForm1> form
+            = startEditor(first, {"quivara-builder", data("capitals.quivara")});
+    QVERIFY(form);
+    form->show();
+    form->showMinimized();
+    QSignalSpy forward(&first, &SingleInstance::showRequested);
+
+    SingleInstance second(dir.path());
+    QString text;
+    QString title;
+    answerNextMessage(&text, &title);
+    QVERIFY(!startEditor(second, {"/usr/bin/Quivara-Builder.bin"}));
+    QCOMPARE(text, QStringLiteral("Quivara Builder уже запущен!"));
+    QCOMPARE(title, QStringLiteral("Quivara-builder"));
+    QTRY_COMPARE(forward.count(), 1);
+    QTRY_VERIFY(!form->isMinimized());
+    QCOMPARE(programFileCaption("quivara-builder"), QStringLiteral("quivara-builder"));
+}
+
+void TstEditorWindow::staleLockDoesNotBlock()
+{
+    QTemporaryDir dir;
+    // A lock left by a process that no longer runs.
+    QFile lock(QDir(dir.path()).filePath("Quivara Builder.lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write("2147483646\nquivara-builder\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    lock.close();
+    SingleInstance instance(dir.path());
+    QVERIFY(instance.tryToRun());
+}
+
+void TstEditorWindow::aboutBoxIgnoresEscape()
+{
+    Editor e;
+    bool stillOpen = false;
+    QString caption;
+    whenModal([&](QWidget *modal) {
+        caption = modal->windowTitle();
+        QTest::keyClick(modal, Qt::Key_Escape);
+        stillOpen = modal->isVisible();
+        modal->findChild<QPushButton *>("OKButton")->click();
+    });
+    e.form.findChild<QAction *>("N10")->trigger();
+    QCOMPARE(caption, QStringLiteral("О Quivara Builder"));
+    QVERIFY(stillOpen);
+}
+
+void TstEditorWindow::keyboardAndAccessibility()
+{
+    Editor e(data("capitals.quivara"));
+    e.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&e.form));
+    auto name = [](QWidget *w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    };
+    QCOMPARE(name(e.form.findChild<QWidget *>("TestName")), QStringLiteral("Название:"));
+    QCOMPARE(name(e.question), QStringLiteral("Текст задания:"));
+    QCOMPARE(name(e.answers), QStringLiteral("Варианты ответа:"));
+    QCOMPARE(name(e.list), QStringLiteral("Тестовые задания"));
+
+    // The questions page in its tab order: list, question, delete, add, answers.
+    e.list->setFocus();
+    QTest::keyClick(e.list, Qt::Key_End);
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Италии?"));
+    QTest::keyClick(e.list, Qt::Key_Up);
+    QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Франции?"));
+    QStringList order;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(order, (QStringList{"QLabel", "QDelButton", "QAddButton", "AnsList"}));
+}
+
+QTEST_MAIN(TstEditorWindow)
+#include "tst_editorwindow.moc"
