@@ -1,0 +1,62 @@
+#include "editordocument.h"
+
+void EditorDocument::setCurrentQuestion(int index)
+{
+    m_currentQuestion = valid(index) ? index : -1;
+}
+
+void EditorDocument::addQuestion(const QString &text)
+{
+    m_questionTexts.append(text);
+    m_answerLists.append(QStringList());
+    m_currentQuestion = int(m_questionTexts.size()) - 1;
+}
+
+void EditorDocument::addAnswer(int index, const QString &text)
+{
+    if (valid(index))
+        m_answerLists[index].append(text);
+}
+
+void EditorDocument::deleteQuestion(int index)
+{
+    if (!valid(index))
+        return;
+    m_questionTexts.removeAt(index);
+    m_answerLists.removeAt(index);
+    if (!valid(m_currentQuestion))
+        m_currentQuestion = -1;
+}
+
+void EditorDocument::setQuestionText(int index, const QString &text)
+{
+    if (valid(index))
+        m_questionTexts[index] = text;
+}
+
+void EditorDocument::setAnswersFromLines(int index, const QStringList &lines)
+{
+    if (!valid(index))
+        return;
+    QStringList answers;
+    for (const QString &line : lines) {
+        if (!line.isEmpty())
+            answers.append(line);
+    }
+    m_answerLists[index] = answers;
+}
+
+void EditorDocument::clear()
+{
+    m_questionTexts.clear();
+    m_answerLists.clear();
+    m_currentQuestion = -1;
+}
+
+QString EditorDocument::caption(int index) const
+{
+    const QString text = questionText(index);
+    QString caption = text.size() > 30 ? text.left(30) + QStringLiteral("...") : text;
+    // A list entry is one line.
+    return caption.replace(u'\n', u' ');
+}

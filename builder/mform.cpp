@@ -1,0 +1,506 @@
+#include "mform.h"
+
+#include "about.h"
+#include "anchors.h"
+#include "appearance.h"
+#include "filesafeinput.h"
+#include "messagebox.h"
+#include "questionlist.h"
+#include "weblinks.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace {
+
+const QSize ClientSize(662, 449);
+
+QLabel *label(QWidget *parent, const QString &text, const char *name, QPoint at)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setTextFormat(Qt::PlainText);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+QLineEdit *editBox(QWidget *parent, const char *name, int top, QLabel *caption)
+{
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setGeometry(172, top, 436, 24);
+    e->setValidator(new FileTextValidator(e));
+    e->setMaxLength(IniDocument::MaxValueLength);
+    caption->setBuddy(e);
+    return e;
+}
+
+QCheckBox *checkBox(QWidget *parent, const QString &text, const char *name, int top)
+{
+    auto *c = new QCheckBox(text, parent);
+    c->setObjectName(QLatin1String(name));
+    c->setGeometry(3, top, 505, 17);
+    return c;
+}
+
+QAction *menuItem(QMenu *menu, const QString &text, const char *name,
+                  QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey)
+{
+    QAction *a = menu->addAction(text);
+    a->setObjectName(QLatin1String(name));
+    a->setShortcut(shortcut);
+    return a;
+}
+
+QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMode mode)
+{
+    auto *d = new QFileDialog(parent);
+    d->setObjectName(QLatin1String(name));
+    d->setOption(QFileDialog::DontUseNativeDialog);
+    d->setOption(QFileDialog::ReadOnly, false);
+    d->setAcceptMode(mode);
+    // The open dialog passes a typed name of a missing file on, so the load
+    // reports it; the save dialog asks before replacing a file.
+    d->setFileMode(QFileDialog::AnyFile);
+    d->setNameFilter(QStringLiteral("Файлы тестов для Quivara (*.quivara)"));
+    d->setDefaultSuffix(QStringLiteral("quivara"));
+    d->setSizeGripEnabled(true);
+    return d;
+}
+
+} // namespace
+
+TForm1::TForm1(const QString &testPath, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(ProgramTitle);
+    setWindowIcon(QIcon(QStringLiteral(":/images/builder.svg")));
+    setFont(interfaceFont(11));
+    createMenu();
+    Pages = new QTabWidget(this);
+    Pages->setObjectName(QStringLiteral("Pages"));
+    setCentralWidget(Pages);
+    createSettingsPage();
+    createQuestionsPage();
+    createDialogs();
+    Pages->setCurrentIndex(1);
+    Pages->hide();
+    resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
+
+    if (!testPath.isEmpty())
+        LoadTestFile(testPath);
+}
+
+void TForm1::createMenu()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu *file = bar->addMenu(QStringLiteral("Файл"));
+    file->setObjectName(QStringLiteral("N1"));
+    QAction *n7 = menuItem(file, QStringLiteral("Создать..."), "N7", QKeySequence::New);
+    file->addSeparator()->setObjectName(QStringLiteral("N8"));
+    QAction *n2 = menuItem(file, QStringLiteral("Открыть..."), "N2", QKeySequence::Open);
+    N3 = menuItem(file, QStringLiteral("Сохранить"), "N3", QKeySequence::Save);
+    N4 = menuItem(file, QStringLiteral("Сохранить как..."), "N4", QKeySequence::SaveAs);
+    file->addSeparator()->setObjectName(QStringLiteral("N5"));
+    QAction *n6 = menuItem(file, QStringLiteral("Выход"), "N6");
+    N3->setEnabled(false);
+    N4->setEnabled(false);
+
+    QMenu *help = bar->addMenu(QStringLiteral("Справка"));
+    help->setObjectName(QStringLiteral("N9"));
+    QAction *n13 = menuItem(help, QStringLiteral("Сайт автора"), "N13");
+    QAction *n12 = menuItem(help, QStringLiteral("Помощь и обсуждение  на форуме"), "N12");
+    help->addSeparator()->setObjectName(QStringLiteral("N11"));
+    QAction *n10 = menuItem(help, QStringLiteral("О программе..."), "N10");
+
+    connect(n7, &QAction::triggered, this, &TForm1::N7Click);
+    connect(n2, &QAction::triggered, this, &TForm1::N2Click);
+    connect(N3, &QAction::triggered, this, &TForm1::N3Click);
+    connect(N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(n6, &QAction::triggered, this, &QWidget::close);
+    connect(n13, &QAction::triggered, this, &TForm1::N13Click);
+    connect(n12, &QAction::triggered, this, &TForm1::N12Click);
+    connect(n10, &QAction::triggered, this, &TForm1::N10Click);
+}
+
+void TForm1::createSettingsPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("MainPage"));
+    Pages->addTab(page, QStringLiteral("Общие настройки"));
+    TestName = editBox(page, "TestName", 18, label(page, QStringLiteral("Название:"), "Label1", {3, 21}));
+    Author = editBox(page, "Author", 48, label(page, QStringLiteral("Составитель:"), "Label2", {3, 51}));
+    MessageOnComplete = editBox(page, "MessageOnComplete", 78,
+                                label(page, QStringLiteral("Сообщение о завершении теста:"),
+                                      "Label3", {3, 81}));
+    AllowFinish = checkBox(page, QStringLiteral("Разрешить завершать тест, даже если завершены не все задания"),
+                           "AllowFinish", 117);
+    ShowResult = checkBox(page, QStringLiteral("Показывать результаты теста по завершению"),
+                          "ShowResult", 140);
+    DisableOpenTest = checkBox(page, QStringLiteral("Отключить пункт меню \"Загрузить тест\" во время "
+                                                    "прохождения теста"),
+                               "DisableOpenTest", 163);
+    ExitOnComplete = checkBox(page, QStringLiteral("Закрывать программу по завершению теста"),
+                              "ExitOnComplete", 186);
+    QWidget::setTabOrder(TestName, ShowResult);
+    QWidget::setTabOrder(ShowResult, AllowFinish);
+    QWidget::setTabOrder(AllowFinish, DisableOpenTest);
+    QWidget::setTabOrder(DisableOpenTest, ExitOnComplete);
+    QWidget::setTabOrder(ExitOnComplete, Author);
+    QWidget::setTabOrder(Author, MessageOnComplete);
+}
+
+void TForm1::createQuestionsPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("QPage"));
+    Pages->addTab(page, QStringLiteral("Тестовые задания"));
+    page->resize(ClientSize - QSize(8, 30));
+
+    Qlist = new QuestionList(page);
+    Qlist->setObjectName(QStringLiteral("Qlist"));
+    Qlist->setGeometry(3, 3, 196, 374);
+    Qlist->setAccessibleName(QStringLiteral("Тестовые задания"));
+    QLabel *label5 = label(page, QStringLiteral("Текст задания:"), "Label5", {205, 3});
+    QLabel_ = new FileSafeMemo(FileSafeMemo::Limit::WholeText, page);
+    QLabel_->setObjectName(QStringLiteral("QLabel"));
+    QLabel_->setGeometry(205, 25, 446, 149);
+    label5->setBuddy(QLabel_);
+    QLabel_->setAccessibleName(label5->text());
+    QLabel *label6 = label(page, QStringLiteral("Варианты ответа:"), "Label6", {205, 180});
+    AnsList = new FileSafeMemo(FileSafeMemo::Limit::EachLine, page);
+    AnsList->setObjectName(QStringLiteral("AnsList"));
+    AnsList->setGeometry(205, 202, 446, 132);
+    label6->setBuddy(AnsList);
+    AnsList->setAccessibleName(label6->text());
+    QLabel *label4 = label(page, QStringLiteral("Каждый вариант ответа - в отдельной строке. Правильные "
+                                                "варианты ответа должны начинаться со знака * "
+                                                "(\"звездочка\")."),
+                           "Label4", {205, 340});
+    label4->setWordWrap(true);
+    label4->setGeometry(205, 340, 446, 37);
+    label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    AnsList->setAccessibleDescription(label4->text());
+    QAddButton = new QPushButton(QStringLiteral("Добавить"), page);
+    QAddButton->setObjectName(QStringLiteral("QAddButton"));
+    QAddButton->setGeometry(3, 383, 95, 25);
+    QDelButton = new QPushButton(QStringLiteral("Удалить"), page);
+    QDelButton->setObjectName(QStringLiteral("QDelButton"));
+    QDelButton->setGeometry(104, 383, 95, 25);
+    QLabel_->setEnabled(false);
+    AnsList->setEnabled(false);
+
+    auto *anchors = new Anchors(page);
+    anchors->anchor(Qlist, Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge);
+    anchors->anchor(QLabel_, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
+    anchors->anchor(AnsList, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
+    anchors->anchor(label4, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
+    anchors->anchor(QAddButton, Qt::LeftEdge | Qt::BottomEdge);
+    anchors->anchor(QDelButton, Qt::LeftEdge | Qt::BottomEdge);
+    anchors->anchor(label5, Qt::LeftEdge | Qt::TopEdge);
+    anchors->anchor(label6, Qt::LeftEdge | Qt::TopEdge);
+
+    QWidget::setTabOrder(Qlist, QLabel_);
+    QWidget::setTabOrder(QLabel_, QDelButton);
+    QWidget::setTabOrder(QDelButton, QAddButton);
+    QWidget::setTabOrder(QAddButton, AnsList);
+
+    connect(Qlist, &QListWidget::itemSelectionChanged, this, &TForm1::QlistClick);
+    connect(Qlist, &QListWidget::itemClicked, this, &TForm1::QlistClick);
+    connect(QLabel_, &QPlainTextEdit::textChanged, this, &TForm1::QLabelChange);
+    connect(AnsList, &QPlainTextEdit::textChanged, this, &TForm1::AnsListChange);
+    connect(QAddButton, &QPushButton::clicked, this, &TForm1::QAddButtonClick);
+    connect(QDelButton, &QPushButton::clicked, this, &TForm1::QDelButtonClick);
+}
+
+void TForm1::createDialogs()
+{
+    OpenDialog1 = fileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen);
+    SaveDialog1 = fileDialog(this, "SaveDialog1", QFileDialog::AcceptSave);
+    AboutBox = new TAboutBox(AboutInfo{QStringLiteral("О Quivara Builder"),
+                                       QStringLiteral("Quivara Builder"),
+                                       QStringLiteral("Конструктор тестов для программы Quivara."),
+                                       QStringLiteral(":/images/builder.svg"), 126, 38, true, false},
+                             this);
+}
+
+// The questions page.
+
+void TForm1::SelectQuestion(int index)
+{
+    Updating = true;
+    m_document.setCurrentQuestion(index);
+    QLabel_->setEnabled(true);
+    AnsList->setEnabled(true);
+    QLabel_->setPlainText(m_document.questionText(index));
+    AnsList->setPlainText(m_document.answers(index).join(u'\n'));
+    Updating = false;
+}
+
+void TForm1::ClearSelection()
+{
+    Updating = true;
+    QLabel_->clear();
+    AnsList->clear();
+    selectRow(-1);
+    m_document.setCurrentQuestion(-1);
+    QLabel_->setEnabled(false);
+    AnsList->setEnabled(false);
+    Updating = false;
+}
+
+void TForm1::RefreshListItem(int index)
+{
+    if (QListWidgetItem *item = Qlist->item(index))
+        item->setText(m_document.caption(index));
+}
+
+void TForm1::RebuildQuestionList()
+{
+    {
+        const QSignalBlocker blocker(Qlist);
+        Qlist->clear();
+    }
+    ClearSelection();
+    const QSignalBlocker blocker(Qlist);
+    for (int i = 0; i < m_document.questionCount(); ++i) {
+        Qlist->addItem(QString());
+        RefreshListItem(i);
+    }
+}
+
+int TForm1::selectedRow() const
+{
+    const QList<QListWidgetItem *> selected = Qlist->selectedItems();
+    return selected.isEmpty() ? -1 : Qlist->row(selected.first());
+}
+
+void TForm1::selectRow(int row)
+{
+    // The window's own selections are not the author's clicks.
+    const QSignalBlocker blocker(Qlist);
+    Qlist->setCurrentRow(row);
+    if (row < 0)
+        Qlist->clearSelection();
+}
+
+void TForm1::QAddButtonClick()
+{
+    m_document.addQuestion(TestLayout::NoQuestionText);
+    RebuildQuestionList();
+    const int last = m_document.questionCount() - 1;
+    selectRow(last);
+    SelectQuestion(last);
+}
+
+void TForm1::QDelButtonClick()
+{
+    const int i = selectedRow();
+    if (i < 0)
+        return;
+    m_document.deleteQuestion(i);
+    RebuildQuestionList();
+    if (m_document.questionCount() > 0) {
+        const int next = i == 0 ? 0 : i - 1;
+        selectRow(next);
+        SelectQuestion(next);
+    }
+}
+
+void TForm1::QLabelChange()
+{
+    if (Updating || m_document.currentQuestion() < 0)
+        return;
+    m_document.setQuestionText(m_document.currentQuestion(), QLabel_->text());
+    RefreshListItem(m_document.currentQuestion());
+}
+
+void TForm1::AnsListChange()
+{
+    if (Updating || m_document.currentQuestion() < 0)
+        return;
+    m_document.setAnswersFromLines(m_document.currentQuestion(), AnsList->lines());
+}
+
+void TForm1::QlistClick()
+{
+    // A question left without text gets the placeholder before another is shown.
+    if (m_document.currentQuestion() != -1 && QLabel_->text().isEmpty())
+        QLabel_->setPlainText(TestLayout::NoQuestionText);
+    const int row = selectedRow();
+    if (row >= 0 && row != m_document.currentQuestion())
+        SelectQuestion(row);
+}
+
+// Files.
+
+bool TForm1::LoadTestFile(const QString &path)
+{
+    const TestFileCommands::Loaded loaded = TestFileCommands::loadTestFile(path);
+    if (!loaded.ok) {
+        showMessage(this, ProgramTitle, loaded.message);
+        return false;
+    }
+    FileName = path;
+    setWindowTitle(ProgramTitle + QStringLiteral(" - ") + path);
+    Pages->show();
+    N3->setEnabled(true);
+    N4->setEnabled(true);
+    showSettings(loaded.test.settings);
+    m_document = loaded.test.document;
+    RebuildQuestionList();
+    m_saved = currentTest();
+    return true;
+}
+
+bool TForm1::SaveTestFile(const QString &path)
+{
+    const EditorTest test = currentTest();
+    const TestFileCommands::Saved saved = TestFileCommands::saveTestFile(path, test);
+    if (!saved.ok) {
+        showError(this, ProgramTitle, saved.error);
+        return false;
+    }
+    m_saved = test;
+    return true;
+}
+
+EditorTest TForm1::currentTest() const
+{
+    EditorTest test;
+    test.settings.testName = TestName->text();
+    test.settings.author = Author->text();
+    test.settings.messageOnComplete = MessageOnComplete->text();
+    test.settings.allowFinish = AllowFinish->isChecked();
+    test.settings.showResult = ShowResult->isChecked();
+    test.settings.disableOpenTest = DisableOpenTest->isChecked();
+    test.settings.exitOnComplete = ExitOnComplete->isChecked();
+    test.document = m_document;
+    return test;
+}
+
+void TForm1::showSettings(const TestSettings &settings)
+{
+    TestName->setText(settings.testName);
+    Author->setText(settings.author);
+    MessageOnComplete->setText(settings.messageOnComplete);
+    AllowFinish->setChecked(settings.allowFinish);
+    ShowResult->setChecked(settings.showResult);
+    DisableOpenTest->setChecked(settings.disableOpenTest);
+    ExitOnComplete->setChecked(settings.exitOnComplete);
+}
+
+bool TForm1::isModified() const
+{
+    return !FileName.isEmpty() && currentTest() != m_saved;
+}
+
+bool TForm1::saveChangesIfWanted()
+{
+    if (!isModified())
+        return true;
+    QMessageBox box(QMessageBox::Question, ProgramTitle,
+                    QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("SaveChangesBox"));
+    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes)
+        return SaveTestFile(FileName);
+    return box.clickedButton() == no;
+}
+
+QString TForm1::askForPath(QFileDialog *dialog, QString &lastChosen)
+{
+    // The name chosen last in this dialog is offered again.
+    if (!lastChosen.isEmpty())
+        dialog->selectFile(lastChosen);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    lastChosen = dialog->selectedFiles().first();
+    return lastChosen;
+}
+
+void TForm1::N7Click()
+{
+    if (!saveChangesIfWanted())
+        return;
+    const QString path = askForPath(SaveDialog1, m_lastSaved);
+    if (path.isEmpty())
+        return;
+    const TestFileCommands::Saved created
+            = TestFileCommands::createTestFile(path, QDateTime::currentDateTime());
+    if (!created.ok) {
+        showError(this, ProgramTitle, created.error);
+        return;
+    }
+    LoadTestFile(path);
+}
+
+void TForm1::N2Click()
+{
+    if (!saveChangesIfWanted())
+        return;
+    const QString path = askForPath(OpenDialog1, m_lastOpened);
+    if (!path.isEmpty())
+        LoadTestFile(path);
+}
+
+void TForm1::N3Click()
+{
+    SaveTestFile(FileName);
+}
+
+void TForm1::N4Click()
+{
+    const QString path = askForPath(SaveDialog1, m_lastSaved);
+    if (!path.isEmpty() && SaveTestFile(path))
+        LoadTestFile(path);
+}
+
+void TForm1::N13Click()
+{
+    WebLinks::open(WebLinks::MakerSite);
+}
+
+void TForm1::N12Click()
+{
+    WebLinks::open(WebLinks::MakerSite + QStringLiteral("/forum"));
+}
+
+void TForm1::N10Click()
+{
+    AboutBox->exec();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (saveChangesIfWanted())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::bringToFront()
+{
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
+}

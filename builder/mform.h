@@ -1,0 +1,101 @@
+#pragma once
+
+#include "testfilecommands.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QCheckBox;
+class QFileDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QuestionList;
+class FileSafeMemo;
+class TAboutBox;
+
+// The editor's main window: a settings page and a questions page over the
+// test open in the editor. Questions live in an EditorDocument that every
+// keystroke updates; the settings live in the page's widgets.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    static inline const QString ProgramTitle = QStringLiteral("Quivara Builder 0.1");
+
+    // Loads the test named by testPath, if any, before the window is shown;
+    // a message from that load is shown first.
+    explicit TForm1(const QString &testPath = QString(), QWidget *parent = nullptr);
+
+    const EditorDocument &document() const { return m_document; }
+    QString fileName() const { return FileName; }
+    // True when the test differs from what was last loaded or saved.
+    bool isModified() const;
+
+public slots:
+    void bringToFront();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private slots:
+    void QAddButtonClick();
+    void QDelButtonClick();
+    void QLabelChange();
+    void AnsListChange();
+    void QlistClick();
+    void N7Click();
+    void N2Click();
+    void N3Click();
+    void N4Click();
+    void N13Click();
+    void N12Click();
+    void N10Click();
+
+private:
+    void createMenu();
+    void createSettingsPage();
+    void createQuestionsPage();
+    void createDialogs();
+
+    void SelectQuestion(int index);
+    void ClearSelection();
+    void RefreshListItem(int index);
+    void RebuildQuestionList();
+    int selectedRow() const;
+    void selectRow(int row);
+
+    bool LoadTestFile(const QString &path);
+    bool SaveTestFile(const QString &path);
+    EditorTest currentTest() const;
+    void showSettings(const TestSettings &settings);
+    bool saveChangesIfWanted();
+    QString askForPath(QFileDialog *dialog, QString &lastChosen);
+
+    EditorDocument m_document;
+    EditorTest m_saved;
+    QString FileName;
+    bool Updating = false;
+    QString m_lastOpened;
+    QString m_lastSaved;
+
+    QTabWidget *Pages = nullptr;
+    QLineEdit *TestName = nullptr;
+    QLineEdit *Author = nullptr;
+    QLineEdit *MessageOnComplete = nullptr;
+    QCheckBox *AllowFinish = nullptr;
+    QCheckBox *ShowResult = nullptr;
+    QCheckBox *DisableOpenTest = nullptr;
+    QCheckBox *ExitOnComplete = nullptr;
+    QuestionList *Qlist = nullptr;
+    FileSafeMemo *QLabel_ = nullptr;
+    FileSafeMemo *AnsList = nullptr;
+    QPushButton *QAddButton = nullptr;
+    QPushButton *QDelButton = nullptr;
+    QAction *N3 = nullptr;
+    QAction *N4 = nullptr;
+    QFileDialog *OpenDialog1 = nullptr;
+    QFileDialog *SaveDialog1 = nullptr;
+    TAboutBox *AboutBox = nullptr;
+};

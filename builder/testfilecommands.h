@@ -1,0 +1,53 @@
+#pragma once
+
+#include "editordocument.h"
+#include "testlayout.h"
+
+#include <QDateTime>
+#include <QString>
+
+// A whole test as the editor holds it: the settings and the questions.
+struct EditorTest
+{
+    TestSettings settings;
+    EditorDocument document;
+
+    friend bool operator==(const EditorTest &a, const EditorTest &b)
+    {
+        return a.settings == b.settings && a.document == b.document;
+    }
+    friend bool operator!=(const EditorTest &a, const EditorTest &b) { return !(a == b); }
+};
+
+// Moving a test between a file and the editor. Errors come back as the
+// text to show; nothing here shows anything.
+namespace TestFileCommands {
+
+struct Loaded
+{
+    bool ok = false;
+    QString message; // when not ok: the missing-file message
+    EditorTest test;
+};
+
+// Reads the settings and the questions that exist, renumbered without gaps.
+Loaded loadTestFile(const QString &path);
+
+struct Saved
+{
+    bool ok = false;
+    QString error; // when not ok: "Unable to write to <path>"
+};
+
+// Writes the settings and every question as one replacement of the file.
+// Entries beyond the new LastQ and LastA stay in the file; on failure the
+// file is left exactly as it was.
+Saved saveTestFile(const QString &path, const EditorTest &test);
+
+// Stamps the file with its creation time (the New command), creating it
+// when missing; what else the file holds stays.
+Saved createTestFile(const QString &path, const QDateTime &now);
+
+QString missingFileMessage(const QString &path);
+
+} // namespace TestFileCommands
