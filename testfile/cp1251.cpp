@@ -78,4 +78,18 @@ QByteArray encode(const QString &text)
     return bytes;
 }
 
+unsigned char foldCase(unsigned char byte)
+{
+    static const auto table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const QString folded = decode(QByteArray(1, char(b))).toCaseFolded();
+            const bool single = folded.size() == 1 && canEncode(folded.front());
+            t[b] = single ? static_cast<unsigned char>(encode(folded).at(0)) : static_cast<unsigned char>(b);
+        }
+        return t;
+    }();
+    return table[byte];
+}
+
 } // namespace Cp1251

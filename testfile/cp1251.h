@@ -18,4 +18,10 @@ QByteArray encode(const QString &text);
 // True when encode() would keep every character of text.
 bool canEncode(QChar c);
 
+// The byte of the character that Unicode case folding makes of the byte's
+// character, where the code page holds it (so 0xC0 "А" gives 0xE0 "а"), and
+// the byte itself otherwise. Two texts match ignoring case exactly when
+// their bytes fold alike.
+unsigned char foldCase(unsigned char byte);
+
 } // namespace Cp1251

@@ -9,10 +9,14 @@
 
 // Lines are kept as the file's own bytes: every character the syntax needs
 // ('[', ']', '=', ';', blanks, line ends) is ASCII and one byte in
-// Windows-1251, so only names and the values asked for are ever decoded, and
+// Windows-1251, so only the values asked for are ever decoded, and
 // untouched lines are written back exactly as they were read.
 
 namespace {
+
+// Sections with more keys than this get a hash index; smaller ones are
+// searched in order, which is faster for the handful of keys a question has.
+constexpr int IndexedSectionSize = 16;
 
 bool isBlank(char c)
 {
@@ -67,40 +71,32 @@ qsizetype indexOf(QByteArrayView text, char c)
     return found ? static_cast<const char *>(found) - text.data() : -1;
 }
 
-// CR LF, LF alone and CR alone each end a line, as Windows reads them. The
-// lines share the bytes of source, so a large file is not copied line by line.
-QByteArrayList splitLines(const QByteArray &source)
-{
-    QByteArrayList lines;
-    const char *data = source.constData();
-    const qsizetype size = source.size();
-    qsizetype start = 0;
-    while (start < size) {
-        const QByteArrayView rest(data + start, size - start);
-        qsizetype end = indexOf(rest, '\n');
-        end = end < 0 ? rest.size() : end + 1;
-        // A CR before the LF ends the line there, unless it belongs to a CR LF.
-        const qsizetype cr = indexOf(rest.first(end), '\r');
-        if (cr >= 0 && (cr + 1 == rest.size() || rest[cr + 1] != '\n'))
-            end = cr + 1;
-        lines.append(QByteArray::fromRawData(data + start, end));
-        start += end;
-    }
-    return lines;
-}
-
 // The name inside a header line: from after '[' to the first ']', or to the
 // end of the line when there is none.
-QByteArrayView headerName(QByteArrayView trimmedLine)
+QByteArrayView headerName(QByteArrayView line)
 {
-    QByteArrayView name = trimmedLine.sliced(1);
+    QByteArrayView name = trimBlanks(content(line)).sliced(1);
     const qsizetype close = indexOf(name, ']');
     return trimBlanks(close >= 0 ? name.first(close) : name);
 }
 
-QString fold(const QString &name)
+QByteArray folded(QByteArrayView name)
 {
-    return trimBlanks(name).toCaseFolded();
+    QByteArray f(name.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < name.size(); ++i)
+        f[i] = char(Cp1251::foldCase(static_cast<unsigned char>(name[i])));
+    return f;
+}
+
+bool equalFolded(QByteArrayView raw, QByteArrayView foldedName)
+{
+    if (raw.size() != foldedName.size())
+        return false;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (char(Cp1251::foldCase(static_cast<unsigned char>(raw[i]))) != foldedName[i])
+            return false;
+    }
+    return true;
 }
 
 // A value that starts or ends with a blank, or that a pair of quotes
@@ -115,22 +111,49 @@ QString quotedForWrite(const QString &value)
 
 } // namespace
 
+bool IniDocument::foldName(const QString &name, FoldedName &out)
+{
+    const QString trimmed = trimBlanks(name);
+    out.resize(trimmed.size());
+    const QByteArray bytes = Cp1251::encode(trimmed);
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        // A character the code page lacks matches nothing in a file.
+        if (!Cp1251::canEncode(trimmed[i]))
+            return false;
+        out[i] = char(Cp1251::foldCase(static_cast<unsigned char>(bytes[i])));
+    }
+    return true;
+}
+
 IniDocument IniDocument::parse(const QByteArray &bytes)
 {
     IniDocument doc;
     doc.m_source = bytes;
+    const char *data = doc.m_source.constData();
+    const qsizetype size = doc.m_source.size();
     Section *current = nullptr;
-    for (const QByteArray &line : splitLines(doc.m_source)) {
+    qsizetype start = 0;
+    while (start < size) {
+        // CR LF, LF alone and CR alone each end a line, as Windows reads them.
+        const QByteArrayView rest(data + start, size - start);
+        qsizetype end = indexOf(rest, '\n');
+        end = end < 0 ? rest.size() : end + 1;
+        const qsizetype cr = indexOf(rest.first(end), '\r');
+        if (cr >= 0 && (cr + 1 == rest.size() || rest[cr + 1] != '\n'))
+            end = cr + 1;
+        // Lines share the bytes of the source: a large file is not copied.
+        const QByteArray line = QByteArray::fromRawData(data + start, end);
+        start += end;
+
         const QByteArrayView text = trimBlanks(content(line));
         if (text.startsWith('[')) {
             doc.m_sections.append(Section{});
             current = &doc.m_sections.last();
-            current->name = Cp1251::decode(headerName(text).toByteArray());
             current->lines.append(line);
             // A repeated section is never found: the first of that name wins.
-            const QString folded = current->name.toCaseFolded();
-            if (!doc.m_sectionIndex.contains(folded))
-                doc.m_sectionIndex.insert(folded, doc.m_sections.size() - 1);
+            const QByteArray name = folded(headerName(line));
+            if (!doc.m_sectionIndex.contains(name))
+                doc.m_sectionIndex.insert(name, int(doc.m_sections.size()) - 1);
             continue;
         }
         if (!current) {
@@ -142,26 +165,44 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
         if (text.startsWith(';'))
             continue; // a comment
         const qsizetype equals = indexOf(content(line), '=');
-        if (equals < 0)
-            continue; // not an entry
-        const QByteArrayView name = trimBlanks(QByteArrayView(line).first(equals));
-        if (!name.isEmpty())
-            noteKey(*current, Cp1251::decode(name.toByteArray()), current->lines.size() - 1,
-                    int(equals + 1));
+        if (equals > 0 && !trimBlanks(QByteArrayView(line).first(equals)).isEmpty())
+            noteKey(*current, int(current->lines.size()) - 1, int(equals + 1));
     }
     return doc;
 }
 
-void IniDocument::noteKey(Section &s, const QString &name, int line, int valueStart)
+QByteArrayView IniDocument::keyName(const Section &s, const Key &k)
+{
+    return trimBlanks(QByteArrayView(s.lines[k.line]).first(k.valueStart - 1));
+}
+
+int IniDocument::findKey(const Section &s, QByteArrayView foldedName)
+{
+    if (!s.index.isEmpty())
+        return s.index.value(QByteArray::fromRawData(foldedName.data(), foldedName.size()), -1);
+    for (int i = 0; i < s.keys.size(); ++i) {
+        if (equalFolded(keyName(s, s.keys[i]), foldedName))
+            return i;
+    }
+    return -1;
+}
+
+void IniDocument::noteKey(Section &s, int line, int valueStart)
 {
     s.lastKeyLine = line;
-    const QString folded = name.toCaseFolded();
-    if (s.index.contains(folded))
+    const QByteArrayView name = trimBlanks(QByteArrayView(s.lines[line]).first(valueStart - 1));
+    const QByteArray foldedName = folded(name);
+    if (findKey(s, foldedName) >= 0)
         return; // a repeated key: the first one wins
-    s.index.insert(folded, s.keys.size());
-    s.keys.append(Key{name, line, valueStart});
+    s.keys.append(Key{line, valueStart});
+    if (!s.index.isEmpty()) {
+        s.index.insert(foldedName, int(s.keys.size()) - 1);
+    } else if (s.keys.size() > IndexedSectionSize) {
+        for (int i = 0; i < s.keys.size(); ++i)
+            s.index.insert(folded(keyName(s, s.keys[i])), i);
+    }
     // The listing stops at the first name that no longer fits its buffer.
-    const int bytes = name.size() + 1;
+    const int bytes = int(name.size()) + 1;
     if (s.listed == s.keys.size() - 1 && s.listedBytes + bytes <= MaxSectionListing) {
         ++s.listed;
         s.listedBytes += bytes;
@@ -190,24 +231,22 @@ QByteArray IniDocument::toBytes() const
 
 const IniDocument::Section *IniDocument::findSection(const QString &section) const
 {
-    const auto it = m_sectionIndex.constFind(fold(section));
+    FoldedName name;
+    if (!foldName(section, name))
+        return nullptr;
+    const auto it = m_sectionIndex.constFind(QByteArray::fromRawData(name.data(), name.size()));
     return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
-}
-
-const IniDocument::Key *IniDocument::findKey(const Section &s, const QString &key)
-{
-    const auto it = s.index.constFind(fold(key));
-    return it == s.index.cend() ? nullptr : &s.keys[*it];
 }
 
 QString IniDocument::readString(const QString &section, const QString &key,
                                 const QString &defaultValue) const
 {
     const Section *s = findSection(section);
-    const Key *k = s ? findKey(*s, key) : nullptr;
-    if (!k)
+    FoldedName name;
+    const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
+    if (k < 0)
         return defaultValue;
-    QByteArrayView value = content(s->lines[k->line]).sliced(k->valueStart);
+    QByteArrayView value = content(s->lines[s->keys[k].line]).sliced(s->keys[k].valueStart);
     const qsizetype nul = indexOf(value, '\0');
     if (nul >= 0)
         value = value.first(nul); // a NUL ends the value
@@ -216,7 +255,8 @@ QString IniDocument::readString(const QString &section, const QString &key,
         && (value.front() == '"' || value.front() == '\'')) {
         value = value.sliced(1, value.size() - 2);
     }
-    return Cp1251::decode(value.first(qMin<qsizetype>(value.size(), MaxValueLength)).toByteArray());
+    value = value.first(qMin<qsizetype>(value.size(), MaxValueLength));
+    return Cp1251::decode(QByteArray::fromRawData(value.data(), value.size()));
 }
 
 int IniDocument::toInteger(const QString &text, int defaultValue)
@@ -285,7 +325,7 @@ QStringList IniDocument::readSection(const QString &section) const
     QStringList names;
     if (const Section *s = findSection(section)) {
         for (int i = 0; i < s->listed; ++i)
-            names.append(s->keys[i].name);
+            names.append(Cp1251::decode(keyName(*s, s->keys[i]).toByteArray()));
     }
     return names;
 }
@@ -299,16 +339,18 @@ bool IniDocument::sectionExists(const QString &section) const
 bool IniDocument::valueExists(const QString &section, const QString &key) const
 {
     const Section *s = findSection(section);
-    const Key *k = s ? findKey(*s, key) : nullptr;
-    return k && k - s->keys.constData() < s->listed;
+    FoldedName name;
+    const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
+    return k >= 0 && k < s->listed;
 }
 
 QStringList IniDocument::sectionNames() const
 {
     QStringList names;
     for (int i = 0; i < m_sections.size(); ++i) {
-        if (m_sectionIndex.value(m_sections[i].name.toCaseFolded()) == i)
-            names.append(m_sections[i].name);
+        const QByteArrayView name = headerName(m_sections[i].lines.first());
+        if (m_sectionIndex.value(folded(name)) == i)
+            names.append(Cp1251::decode(name.toByteArray()));
     }
     return names;
 }
@@ -318,7 +360,7 @@ QStringList IniDocument::keyNames(const QString &section) const
     QStringList names;
     if (const Section *s = findSection(section)) {
         for (const Key &k : s->keys)
-            names.append(k.name);
+            names.append(Cp1251::decode(keyName(*s, k).toByteArray()));
     }
     return names;
 }
@@ -329,16 +371,18 @@ void IniDocument::endLine(QByteArray &line)
         line += "\r\n";
 }
 
-void IniDocument::appendSection(const QString &name)
+int IniDocument::appendSection(const QString &name)
 {
     if (!m_sections.isEmpty())
         endLine(m_sections.last().lines.last());
     else if (!m_preamble.isEmpty())
         endLine(m_preamble.last());
+    const QByteArray encoded = Cp1251::encode(name);
     m_sections.append(Section{});
-    m_sections.last().name = name;
-    m_sections.last().lines.append('[' + Cp1251::encode(name) + "]\r\n");
-    m_sectionIndex.insert(name.toCaseFolded(), m_sections.size() - 1);
+    m_sections.last().lines.append('[' + encoded + "]\r\n");
+    const int index = int(m_sections.size()) - 1;
+    m_sectionIndex.insert(folded(encoded), index);
+    return index;
 }
 
 void IniDocument::writeString(const QString &section, const QString &key, const QString &value)
@@ -350,13 +394,10 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     const QString sectionName = trimBlanks(section);
     const QString keyName = trimBlanks(key);
 
-    auto it = m_sectionIndex.constFind(sectionName.toCaseFolded());
-    if (it == m_sectionIndex.cend()) {
-        appendSection(sectionName);
-        it = m_sectionIndex.constFind(sectionName.toCaseFolded());
-    }
-    Section &s = m_sections[*it];
-    const int existing = s.index.value(keyName.toCaseFolded(), -1);
+    const Section *found = findSection(sectionName);
+    Section &s = found ? m_sections[found - m_sections.constData()] : m_sections[appendSection(sectionName)];
+    const QByteArray encodedKey = Cp1251::encode(keyName);
+    const int existing = findKey(s, folded(encodedKey));
     if (existing >= 0) {
         // Keep the key's own spelling up to '=' and the line's own line end.
         const Key &k = s.keys[existing];
@@ -366,9 +407,8 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     }
     endLine(s.lines[s.lastKeyLine]);
     const int at = s.lastKeyLine + 1;
-    const QByteArray encodedKey = Cp1251::encode(keyName);
     s.lines.insert(at, encodedKey + '=' + text + "\r\n");
-    noteKey(s, keyName, at, int(encodedKey.size() + 1));
+    noteKey(s, at, int(encodedKey.size() + 1));
 }
 
 void IniDocument::writeInteger(const QString &section, const QString &key, int value)

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 
 #include <optional>
 
@@ -66,31 +67,35 @@ public:
     static QString dateTimeText(const QDateTime &value, const QLocale &locale);
 
 private:
+    // Names are compared as case-folded Windows-1251 bytes, so lookups need
+    // no decoding and no allocation.
+    using FoldedName = QVarLengthArray<char, 64>;
+    static bool foldName(const QString &name, FoldedName &out);
+
     struct Key
     {
-        QString name;   // as spelled at its first line, trimmed
-        int line;       // index into Section::lines of that first line
+        int line;       // index into Section::lines of the key's first line
         int valueStart; // byte index after the first '=' in that line
     };
     struct Section
     {
-        QString name;              // as spelled in its header, trimmed
         QByteArrayList lines;      // raw lines with their line ends; lines[0] is the header
         QList<Key> keys;           // distinct keys, first occurrences, in file order
-        QHash<QString, int> index; // case-folded name -> index into keys
+        QHash<QByteArray, int> index; // folded name -> index into keys, for large sections only
         int lastKeyLine = 0;       // the last key line, repeats included; 0 (the header) if none
         int listed = 0;            // how many of keys readSection() lists
         int listedBytes = 0;
     };
 
     const Section *findSection(const QString &section) const;
-    static const Key *findKey(const Section &s, const QString &key);
-    static void noteKey(Section &s, const QString &name, int line, int valueStart);
-    void appendSection(const QString &name);
+    static int findKey(const Section &s, QByteArrayView folded);
+    static QByteArrayView keyName(const Section &s, const Key &k);
+    static void noteKey(Section &s, int line, int valueStart);
+    int appendSection(const QString &name);
     static void endLine(QByteArray &line);
 
     QByteArray m_source;       // the parsed bytes, which unedited lines share
     QByteArrayList m_preamble; // lines before the first section header
     QList<Section> m_sections;
-    QHash<QString, int> m_sectionIndex; // folded name -> first section of that name
+    QHash<QByteArray, int> m_sectionIndex; // folded name -> first section of that name
 };

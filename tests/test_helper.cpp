@@ -5,6 +5,7 @@
 //   quivara-test-helper [--as-nobody] [--fsize-limit BYTES] save PATH A|B
 //   quivara-test-helper save-loop PATH
 //   quivara-test-helper [--as-nobody] load PATH
+#include "largetest.h"
 #include "testfilecommands.h"
 #include "testrun.h"
 
@@ -18,19 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-// A test of 10,000 questions; the two variants differ in every question.
-EditorTest largeTest(const QString &variant)
-{
-    EditorTest test;
-    test.settings.testName = QStringLiteral("Большой тест ") + variant;
-    for (int n = 0; n < 10000; ++n) {
-        test.document.addQuestion(QStringLiteral("Вопрос %1 (%2): сколько будет %1 + %1?").arg(n).arg(variant));
-        test.document.setAnswersFromLines(n, {QString::number(n), QStringLiteral("*%1").arg(2 * n),
-                                              QStringLiteral("%1 %2").arg(variant).arg(3 * n)});
-    }
-    return test;
-}
 
 void dropPrivileges()
 {
