@@ -53,6 +53,12 @@ void EditorDocument::clear()
     m_currentQuestion = -1;
 }
 
+void EditorDocument::reserve(int questions)
+{
+    m_questionTexts.reserve(questions);
+    m_answerLists.reserve(questions);
+}
+
 QString EditorDocument::caption(int index) const
 {
     const QString text = questionText(index);

@@ -31,6 +31,8 @@ public:
     // The options are the lines that are not empty; a line of blanks stays.
     void setAnswersFromLines(int index, const QStringList &lines);
     void clear();
+    // Room for this many questions, so a large test loads without regrowing.
+    void reserve(int questions);
 
     // The list caption: the first 30 characters, then "..." when longer;
     // line breaks show as blanks.

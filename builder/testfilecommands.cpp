@@ -22,15 +22,18 @@ Loaded loadTestFile(const QString &path)
     result.ok = true;
     result.test.settings = TestSettings::read(doc);
     EditorDocument &questions = result.test.document;
-    for (const int n : TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc))) {
-        const QString section = TestLayout::questionSection(n);
-        questions.addQuestion(TestLayout::questionTextFromFile(
-                doc.readString(section, TestLayout::QuestionTextKey, TestLayout::NoQuestionText)));
+    const QList<int> numbers = TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc));
+    questions.reserve(int(numbers.size()));
+    for (const int n : numbers) {
+        const TestLayout::Question question = TestLayout::readQuestion(doc, TestLayout::questionSection(n));
+        questions.addQuestion(question.text.isNull()
+                                      ? TestLayout::NoQuestionText
+                                      : TestLayout::questionTextFromFile(question.text));
         const int index = questions.questionCount() - 1;
-        for (const int k : TestLayout::answerNumbers(doc, section, TestLayout::lastAnswer(doc, section))) {
-            const QString key = TestLayout::answerKey(k);
-            if (doc.valueExists(section, key))
-                questions.addAnswer(index, doc.readString(section, key, TestLayout::NoAnswerText));
+        // Only options whose keys the section listing reaches are loaded.
+        for (const TestLayout::Option &option : question.options) {
+            if (option.listed)
+                questions.addAnswer(index, option.text);
         }
     }
     questions.setCurrentQuestion(-1);

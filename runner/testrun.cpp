@@ -57,13 +57,12 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
     m_current = index;
     m_view.counter = QStringLiteral("Вопрос %1 из %2:").arg(index + 1).arg(m_sections.size());
 
-    const QString section = m_sections[index];
-    m_view.questionText = TestLayout::questionTextFromFile(
-            doc.readString(section, TestLayout::QuestionTextKey, QString()));
+    const TestLayout::Question question = TestLayout::readQuestion(doc, m_sections[index]);
+    m_view.questionText = TestLayout::questionTextFromFile(question.text);
     m_view.options.clear();
     m_view.selected = -1;
-    for (const int k : TestLayout::answerNumbers(doc, section, TestLayout::lastAnswer(doc, section))) {
-        QString option = doc.readString(section, TestLayout::answerKey(k), QString());
+    for (const TestLayout::Option &stored : question.options) {
+        QString option = stored.text;
         if (option.isEmpty())
             continue;
         while (option.endsWith(u' '))

@@ -7,6 +7,7 @@ packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n
     xvfb xauth fonts-dejavu-core fonts-liberation2
+    clang libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
 )
 
 missing=()

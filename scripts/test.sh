@@ -1,9 +1,24 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test.
+# Sets up, builds and runs every test: once as shipped, once under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then a minute of each
+# fuzzer where clang is present.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
 # A private runtime folder keeps Qt from complaining about a shared one.
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
-XDG_RUNTIME_DIR="$runtime" ctest --test-dir build --output-on-failure -j2
+export XDG_RUNTIME_DIR="$runtime"
+ctest --test-dir build --output-on-failure -j2
+
+echo "== under sanitizers"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIVARA_SANITIZE=ON >/dev/null
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-asan --output-on-failure -j2
+
+if command -v clang++ >/dev/null; then
+    echo "== fuzzing"
+    bash scripts/fuzz.sh "${QUIVARA_FUZZ_SECONDS:-60}"
+fi

@@ -24,22 +24,33 @@ constexpr std::array<char16_t, 128> kHighHalf = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-// The inverse of kHighHalf over the whole UTF-16 range; 0 marks a character
-// the code page lacks (0 itself is ASCII and never in the table).
-const std::array<unsigned char, 0x10000> &encodeTable()
-{
-    static const auto table = [] {
-        std::array<unsigned char, 0x10000> t{};
-        for (int i = 0; i < 0x80; ++i)
-            t[i] = static_cast<unsigned char>(i);
-        for (int i = 0; i < 0x80; ++i)
-            t[kHighHalf[i]] = static_cast<unsigned char>(0x80 + i);
-        return t;
-    }();
-    return table;
-}
-
 } // namespace
+
+namespace Cp1251::Tables {
+
+// The inverse of the decoding table over the whole UTF-16 range; 0 marks a
+// character the code page lacks (0 itself is ASCII and never in the table).
+const std::array<unsigned char, 0x10000> encode = [] {
+    std::array<unsigned char, 0x10000> t{};
+    for (int i = 0; i < 0x80; ++i)
+        t[i] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 0x80; ++i)
+        t[kHighHalf[i]] = static_cast<unsigned char>(0x80 + i);
+    return t;
+}();
+
+const std::array<unsigned char, 256> fold = [] {
+    std::array<unsigned char, 256> t{};
+    for (int b = 0; b < 256; ++b) {
+        const char16_t c = b < 0x80 ? char16_t(b) : kHighHalf[b - 0x80];
+        const QChar folded = QChar(c).toCaseFolded();
+        const unsigned char byte = encode[folded.unicode()];
+        t[b] = byte != 0 ? byte : static_cast<unsigned char>(b);
+    }
+    return t;
+}();
+
+} // namespace Cp1251::Tables
 
 namespace Cp1251 {
 
@@ -63,12 +74,12 @@ QString decode(const QByteArray &bytes)
 
 bool canEncode(QChar c)
 {
-    return c.unicode() == 0 || encodeTable()[c.unicode()] != 0;
+    return c.unicode() == 0 || Tables::encode[c.unicode()] != 0;
 }
 
 QByteArray encode(const QString &text)
 {
-    const auto &table = encodeTable();
+    const auto &table = Tables::encode;
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
     for (const QChar c : text) {
@@ -76,20 +87,6 @@ QByteArray encode(const QString &text)
         *out++ = static_cast<char>(b != 0 || c.unicode() == 0 ? b : '?');
     }
     return bytes;
-}
-
-unsigned char foldCase(unsigned char byte)
-{
-    static const auto table = [] {
-        std::array<unsigned char, 256> t{};
-        for (int b = 0; b < 256; ++b) {
-            const QString folded = decode(QByteArray(1, char(b))).toCaseFolded();
-            const bool single = folded.size() == 1 && canEncode(folded.front());
-            t[b] = single ? static_cast<unsigned char>(encode(folded).at(0)) : static_cast<unsigned char>(b);
-        }
-        return t;
-    }();
-    return table[byte];
 }
 
 } // namespace Cp1251

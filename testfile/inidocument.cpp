@@ -4,6 +4,7 @@
 
 #include <QByteArrayView>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -47,7 +48,7 @@ QString trimBlanks(const QString &text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.sliced(begin, end - begin);
+    return begin == 0 && end == text.size() ? text : text.sliced(begin, end - begin);
 }
 
 // Length of the line end ("\r\n", "\n", "\r" or none) closing a raw line.
@@ -82,9 +83,10 @@ QByteArrayView headerName(QByteArrayView line)
 
 QByteArray folded(QByteArrayView name)
 {
+    const unsigned char *fold = Cp1251::Tables::fold.data();
     QByteArray f(name.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < name.size(); ++i)
-        f[i] = char(Cp1251::foldCase(static_cast<unsigned char>(name[i])));
+        f[i] = char(fold[static_cast<unsigned char>(name[i])]);
     return f;
 }
 
@@ -92,35 +94,62 @@ bool equalFolded(QByteArrayView raw, QByteArrayView foldedName)
 {
     if (raw.size() != foldedName.size())
         return false;
+    const unsigned char *fold = Cp1251::Tables::fold.data();
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (char(Cp1251::foldCase(static_cast<unsigned char>(raw[i]))) != foldedName[i])
+        if (char(fold[static_cast<unsigned char>(raw[i])]) != foldedName[i])
             return false;
     }
     return true;
 }
 
-// A value that starts or ends with a blank, or that a pair of quotes
-// encloses, would lose those on the way back; one more pair keeps them.
-QString quotedForWrite(const QString &value)
+// The bytes a value is written as. A value is one line, so line breaks
+// become blanks. A value that starts or ends with a blank, or that a pair
+// of quotes encloses, would lose those on the way back; one more pair keeps
+// them.
+template<typename Bytes>
+void encodeForWrite(const QString &value, Bytes &out)
 {
-    const bool edgeBlank = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
-    const bool enclosed = value.size() >= 2 && value.front() == value.back()
-            && (value.front() == u'"' || value.front() == u'\'');
-    return edgeBlank || enclosed ? u'"' + value + u'"' : value;
+    QString single = value;
+    if (single.contains(u'\r') || single.contains(u'\n')) {
+        single.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        single.replace(u'\r', u' ').replace(u'\n', u' ');
+    }
+    // Read through a const view: front() of a shared QString would copy it.
+    const QStringView text = single;
+    const bool edgeBlank = !text.isEmpty() && (isBlank(text.front()) || isBlank(text.back()));
+    const bool enclosed = text.size() >= 2 && text.front() == text.back()
+            && (text.front() == u'"' || text.front() == u'\'');
+    const bool quoted = edgeBlank || enclosed;
+    out.resize(single.size() + (quoted ? 2 : 0));
+    char *bytes = out.data();
+    if (quoted)
+        *bytes++ = '"';
+    for (const QChar c : text) {
+        const unsigned char b = Cp1251::encodeChar(c);
+        *bytes++ = b != 0 || c.unicode() == 0 ? char(b) : '?';
+    }
+    if (quoted)
+        *bytes = '"';
 }
 
 } // namespace
 
 bool IniDocument::foldName(const QString &name, FoldedName &out)
 {
-    const QString trimmed = trimBlanks(name);
-    out.resize(trimmed.size());
-    const QByteArray bytes = Cp1251::encode(trimmed);
-    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+    qsizetype begin = 0;
+    qsizetype end = name.size();
+    while (begin < end && isBlank(name[begin]))
+        ++begin;
+    while (end > begin && isBlank(name[end - 1]))
+        --end;
+    out.resize(end - begin);
+    const unsigned char *fold = Cp1251::Tables::fold.data();
+    for (qsizetype i = begin; i < end; ++i) {
+        const unsigned char byte = Cp1251::encodeChar(name[i]);
         // A character the code page lacks matches nothing in a file.
-        if (!Cp1251::canEncode(trimmed[i]))
+        if (byte == 0)
             return false;
-        out[i] = char(Cp1251::foldCase(static_cast<unsigned char>(bytes[i])));
+        out[i - begin] = char(fold[byte]);
     }
     return true;
 }
@@ -131,6 +160,11 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     doc.m_source = bytes;
     const char *data = doc.m_source.constData();
     const qsizetype size = doc.m_source.size();
+    // Growing the section list and its index one by one costs more than the
+    // count of '[' that bounds them.
+    const auto brackets = std::count(data, data + size, '[');
+    doc.m_sections.reserve(brackets);
+    doc.m_sectionIndex.reserve(brackets);
     Section *current = nullptr;
     qsizetype start = 0;
     while (start < size) {
@@ -149,6 +183,7 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
         if (text.startsWith('[')) {
             doc.m_sections.append(Section{});
             current = &doc.m_sections.last();
+            current->lines.reserve(8);
             current->lines.append(line);
             // A repeated section is never found: the first of that name wins.
             const QByteArray name = folded(headerName(line));
@@ -191,12 +226,15 @@ void IniDocument::noteKey(Section &s, int line, int valueStart)
 {
     s.lastKeyLine = line;
     const QByteArrayView name = trimBlanks(QByteArrayView(s.lines[line]).first(valueStart - 1));
-    const QByteArray foldedName = folded(name);
-    if (findKey(s, foldedName) >= 0)
+    FoldedName foldedName(name.size());
+    const unsigned char *fold = Cp1251::Tables::fold.data();
+    for (qsizetype i = 0; i < name.size(); ++i)
+        foldedName[i] = char(fold[static_cast<unsigned char>(name[i])]);
+    if (findKey(s, QByteArrayView(foldedName.data(), foldedName.size())) >= 0)
         return; // a repeated key: the first one wins
     s.keys.append(Key{line, valueStart});
     if (!s.index.isEmpty()) {
-        s.index.insert(foldedName, int(s.keys.size()) - 1);
+        s.index.insert(QByteArray(foldedName.data(), foldedName.size()), int(s.keys.size()) - 1);
     } else if (s.keys.size() > IndexedSectionSize) {
         for (int i = 0; i < s.keys.size(); ++i)
             s.index.insert(folded(keyName(s, s.keys[i])), i);
@@ -231,22 +269,23 @@ QByteArray IniDocument::toBytes() const
 
 const IniDocument::Section *IniDocument::findSection(const QString &section) const
 {
+    // Callers read several keys of one section in a row.
+    if (m_lastSection >= 0 && section == m_lastSectionName)
+        return &m_sections[m_lastSection];
     FoldedName name;
     if (!foldName(section, name))
         return nullptr;
     const auto it = m_sectionIndex.constFind(QByteArray::fromRawData(name.data(), name.size()));
-    return it == m_sectionIndex.cend() ? nullptr : &m_sections[*it];
+    if (it == m_sectionIndex.cend())
+        return nullptr;
+    m_lastSection = *it;
+    m_lastSectionName = section;
+    return &m_sections[*it];
 }
 
-QString IniDocument::readString(const QString &section, const QString &key,
-                                const QString &defaultValue) const
+QString IniDocument::value(const Section &s, const Key &k)
 {
-    const Section *s = findSection(section);
-    FoldedName name;
-    const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
-    if (k < 0)
-        return defaultValue;
-    QByteArrayView value = content(s->lines[s->keys[k].line]).sliced(s->keys[k].valueStart);
+    QByteArrayView value = content(s.lines[k.line]).sliced(k.valueStart);
     const qsizetype nul = indexOf(value, '\0');
     if (nul >= 0)
         value = value.first(nul); // a NUL ends the value
@@ -257,6 +296,15 @@ QString IniDocument::readString(const QString &section, const QString &key,
     }
     value = value.first(qMin<qsizetype>(value.size(), MaxValueLength));
     return Cp1251::decode(QByteArray::fromRawData(value.data(), value.size()));
+}
+
+QString IniDocument::readString(const QString &section, const QString &key,
+                                const QString &defaultValue) const
+{
+    const Section *s = findSection(section);
+    FoldedName name;
+    const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
+    return k < 0 ? defaultValue : value(*s, s->keys[k]);
 }
 
 int IniDocument::toInteger(const QString &text, int defaultValue)
@@ -347,22 +395,32 @@ bool IniDocument::valueExists(const QString &section, const QString &key) const
 QStringList IniDocument::sectionNames() const
 {
     QStringList names;
+    names.reserve(m_sections.size());
+    FoldedName foldedName;
     for (int i = 0; i < m_sections.size(); ++i) {
         const QByteArrayView name = headerName(m_sections[i].lines.first());
-        if (m_sectionIndex.value(folded(name)) == i)
+        foldedName.resize(name.size());
+        for (qsizetype c = 0; c < name.size(); ++c)
+            foldedName[c] = char(Cp1251::foldCase(static_cast<unsigned char>(name[c])));
+        if (m_sections[i].listed > 0
+            && m_sectionIndex.value(QByteArray::fromRawData(foldedName.data(), foldedName.size())) == i)
             names.append(Cp1251::decode(name.toByteArray()));
     }
     return names;
 }
 
-QStringList IniDocument::keyNames(const QString &section) const
+QList<IniDocument::Entry> IniDocument::readEntries(const QString &section) const
 {
-    QStringList names;
+    QList<Entry> entries;
     if (const Section *s = findSection(section)) {
-        for (const Key &k : s->keys)
-            names.append(Cp1251::decode(keyName(*s, k).toByteArray()));
+        entries.reserve(s->keys.size());
+        for (int i = 0; i < s->keys.size(); ++i) {
+            const QByteArrayView name = keyName(*s, s->keys[i]);
+            entries.append(Entry{Cp1251::decode(QByteArray::fromRawData(name.data(), name.size())),
+                                 value(*s, s->keys[i]), i < s->listed});
+        }
     }
-    return names;
+    return entries;
 }
 
 void IniDocument::endLine(QByteArray &line)
@@ -378,6 +436,7 @@ int IniDocument::appendSection(const QString &name)
     else if (!m_preamble.isEmpty())
         endLine(m_preamble.last());
     const QByteArray encoded = Cp1251::encode(name);
+    m_lastSection = -1; // the sections may move
     m_sections.append(Section{});
     m_sections.last().lines.append('[' + encoded + "]\r\n");
     const int index = int(m_sections.size()) - 1;
@@ -387,27 +446,38 @@ int IniDocument::appendSection(const QString &name)
 
 void IniDocument::writeString(const QString &section, const QString &key, const QString &value)
 {
-    QString single = value;
-    single.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    single.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QByteArray text = Cp1251::encode(quotedForWrite(single));
+    QVarLengthArray<char, 256> encoded;
+    encodeForWrite(value, encoded);
+    const QByteArrayView text(encoded.data(), encoded.size());
     const QString sectionName = trimBlanks(section);
     const QString keyName = trimBlanks(key);
 
     const Section *found = findSection(sectionName);
     Section &s = found ? m_sections[found - m_sections.constData()] : m_sections[appendSection(sectionName)];
-    const QByteArray encodedKey = Cp1251::encode(keyName);
-    const int existing = findKey(s, folded(encodedKey));
+    FoldedName foldedKey;
+    foldName(keyName, foldedKey);
+    const int existing = findKey(s, QByteArrayView(foldedKey.data(), foldedKey.size()));
     if (existing >= 0) {
         // Keep the key's own spelling up to '=' and the line's own line end.
         const Key &k = s.keys[existing];
         QByteArray &line = s.lines[k.line];
-        line = line.first(k.valueStart) + text + line.sliced(line.size() - lineEndLength(line));
+        const qsizetype ending = lineEndLength(line);
+        if (QByteArrayView(line).sliced(k.valueStart, line.size() - ending - k.valueStart) == text)
+            return; // the same value: the line stays as it is
+        QByteArray replaced;
+        replaced.reserve(k.valueStart + text.size() + ending);
+        replaced.append(QByteArrayView(line).first(k.valueStart)).append(text).append(
+                QByteArrayView(line).last(ending));
+        line = replaced;
         return;
     }
+    const QByteArray encodedKey = Cp1251::encode(keyName);
     endLine(s.lines[s.lastKeyLine]);
     const int at = s.lastKeyLine + 1;
-    s.lines.insert(at, encodedKey + '=' + text + "\r\n");
+    QByteArray line;
+    line.reserve(encodedKey.size() + text.size() + 3);
+    line.append(encodedKey).append('=').append(text).append("\r\n");
+    s.lines.insert(at, line);
     noteKey(s, at, int(encodedKey.size() + 1));
 }
 

@@ -47,10 +47,19 @@ public:
     // True when readSection() lists key.
     bool valueExists(const QString &section, const QString &key) const;
 
-    // Every section name and every key name of a section, first spellings
-    // only, in file order and without the listing limit.
+    // The name of every section that sectionExists(), first spellings only,
+    // in file order.
     QStringList sectionNames() const;
-    QStringList keyNames(const QString &section) const;
+
+    struct Entry
+    {
+        QString name;
+        QString value;       // as readString() returns it
+        bool listed = false; // whether readSection() lists the name
+    };
+    // Every key of the section once, in file order, with its value: one
+    // pass for callers that want most of a section.
+    QList<Entry> readEntries(const QString &section) const;
 
     // Replaces the value in place, or adds the key after the section's last
     // key, or adds the section at the end. Line breaks in value become blanks,
@@ -90,6 +99,7 @@ private:
     const Section *findSection(const QString &section) const;
     static int findKey(const Section &s, QByteArrayView folded);
     static QByteArrayView keyName(const Section &s, const Key &k);
+    static QString value(const Section &s, const Key &k);
     static void noteKey(Section &s, int line, int valueStart);
     int appendSection(const QString &name);
     static void endLine(QByteArray &line);
@@ -98,4 +108,6 @@ private:
     QByteArrayList m_preamble; // lines before the first section header
     QList<Section> m_sections;
     QHash<QByteArray, int> m_sectionIndex; // folded name -> first section of that name
+    mutable int m_lastSection = -1;           // the section found last, by the name asked for
+    mutable QString m_lastSectionName;
 };

@@ -1,5 +1,7 @@
 #include "testlayout.h"
 
+#include <QStringBuilder>
+
 #include <algorithm>
 #include <limits>
 
@@ -31,17 +33,6 @@ int numberAfter(QChar prefix, const QString &name)
     return n <= std::numeric_limits<int>::max() ? int(n) : -1;
 }
 
-QList<int> numbersUpTo(QChar prefix, const QStringList &names, int last)
-{
-    QList<int> numbers;
-    for (const QString &name : names) {
-        const int n = numberAfter(prefix, name);
-        if (n >= 0 && n <= last)
-            numbers.append(n);
-    }
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
-}
 
 } // namespace
 
@@ -49,12 +40,12 @@ namespace TestLayout {
 
 QString questionSection(int number)
 {
-    return u'Q' + QString::number(number);
+    return QLatin1Char('Q') % QString::number(number);
 }
 
 QString answerKey(int number)
 {
-    return u'A' + QString::number(number);
+    return QLatin1Char('A') % QString::number(number);
 }
 
 int lastQuestion(const IniDocument &doc)
@@ -62,21 +53,43 @@ int lastQuestion(const IniDocument &doc)
     return doc.readInteger(SettingsSection, LastQuestionKey, 0);
 }
 
-int lastAnswer(const IniDocument &doc, const QString &section)
-{
-    return doc.readInteger(section, LastAnswerKey, 0);
-}
-
 QList<int> questionNumbers(const IniDocument &doc, int lastQ)
 {
-    QList<int> numbers = numbersUpTo(u'Q', doc.sectionNames(), lastQ);
-    numbers.removeIf([&](int n) { return !doc.sectionExists(questionSection(n)); });
+    QList<int> numbers;
+    for (const QString &name : doc.sectionNames()) {
+        const int n = numberAfter(u'Q', name);
+        if (n >= 0 && n <= lastQ)
+            numbers.append(n);
+    }
+    std::sort(numbers.begin(), numbers.end());
     return numbers;
 }
 
-QList<int> answerNumbers(const IniDocument &doc, const QString &section, int lastA)
+Question readQuestion(const IniDocument &doc, const QString &section)
 {
-    return numbersUpTo(u'A', doc.keyNames(section), lastA);
+    // One pass over the section: a question is read whole, every time it is
+    // shown or loaded.
+    const QList<IniDocument::Entry> entries = doc.readEntries(section);
+    Question question;
+    int lastA = 0;
+    auto named = [](const QString &name, const QString &key) {
+        return name.size() == key.size() && name.compare(key, Qt::CaseInsensitive) == 0;
+    };
+    for (const IniDocument::Entry &e : entries) {
+        if (named(e.name, QuestionTextKey))
+            question.text = e.value.isNull() ? QStringLiteral("") : e.value;
+        else if (named(e.name, LastAnswerKey))
+            lastA = IniDocument::toInteger(e.value, 0);
+    }
+    question.options.reserve(entries.size());
+    for (const IniDocument::Entry &e : entries) {
+        const int k = numberAfter(u'A', e.name);
+        if (k >= 0 && k <= lastA)
+            question.options.append(Option{k, e.value, e.listed});
+    }
+    std::sort(question.options.begin(), question.options.end(),
+              [](const Option &a, const Option &b) { return a.number < b.number; });
+    return question;
 }
 
 bool isCorrect(const QString &option)
@@ -86,6 +99,8 @@ bool isCorrect(const QString &option)
 
 QString questionTextToFile(const QString &text)
 {
+    if (!text.contains(u'\r') && !text.contains(u'\n'))
+        return text;
     QString stored = text;
     stored.replace(QStringLiteral("\r\n"), QString(StoredLineBreak));
     stored.replace(u'\r', StoredLineBreak).replace(u'\n', StoredLineBreak);
@@ -94,6 +109,8 @@ QString questionTextToFile(const QString &text)
 
 QString questionTextFromFile(const QString &stored)
 {
+    if (!stored.contains(StoredLineBreak))
+        return stored;
     QString text = stored;
     return text.replace(StoredLineBreak, u'\n');
 }

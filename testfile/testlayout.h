@@ -19,9 +19,8 @@ inline const QString LastAnswerKey = QStringLiteral("LastA");
 inline const QString ProgramName = QStringLiteral("Quivara");
 inline const QString ProgramVersion = QStringLiteral("0.1");
 
-// What the editor shows for a question or option the file leaves without text.
+// What the editor shows for a question the file leaves without text.
 inline const QString NoQuestionText = QStringLiteral("Без текста задания");
-inline const QString NoAnswerText = QStringLiteral("Без текста ответа");
 
 // A correct option begins with this character.
 inline constexpr QChar CorrectMark = u'*';
@@ -36,17 +35,28 @@ QString answerKey(int number);
 
 // LastQ of the settings section; 0 when absent.
 int lastQuestion(const IniDocument &doc);
-// LastA of a question section; 0 when absent.
-int lastAnswer(const IniDocument &doc, const QString &section);
 
 // The numbers n from 0 to lastQ whose section "Q<n>" holds at least one key,
 // in increasing order. Found from the sections the file has, so a huge lastQ
 // costs nothing.
 QList<int> questionNumbers(const IniDocument &doc, int lastQ);
 
-// The numbers k from 0 to lastA for which the section has a key "A<k>", in
-// increasing order.
-QList<int> answerNumbers(const IniDocument &doc, const QString &section, int lastA);
+struct Option
+{
+    int number;  // k of its key "A<k>"
+    QString text;
+    bool listed; // whether the section listing reaches its key
+};
+// One question section as stored: its text (null when the section has no
+// QLabel) and the options whose keys "A<k>" exist for k from 0 to the
+// section's LastA (0 when absent), in increasing k. Found from the keys the
+// section has, so a huge LastA costs nothing.
+struct Question
+{
+    QString text;
+    QList<Option> options;
+};
+Question readQuestion(const IniDocument &doc, const QString &section);
 
 bool isCorrect(const QString &option);
 
