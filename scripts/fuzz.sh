@@ -9,7 +9,7 @@ seconds=${1:-60}
 bash scripts/setup.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIVARA_FUZZ=ON >/dev/null
 cmake --build build-fuzz
-export ASAN_OPTIONS=detect_leaks=0
+export ASAN_OPTIONS=detect_leaks=1
 for target in inidocument loadtest; do
     work=build-fuzz/corpus-$target
     mkdir -p "$work"

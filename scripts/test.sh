@@ -11,6 +11,10 @@ chmod 700 "$runtime"
 export XDG_RUNTIME_DIR="$runtime"
 ctest --test-dir build --output-on-failure -j2
 
+echo "== the package"
+(cd build && cpack -B package >/dev/null)
+bash tests/check_package.sh build/package/quivara_0.1_amd64.deb
+
 echo "== under sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIVARA_SANITIZE=ON >/dev/null
 cmake --build build-asan
