@@ -9,6 +9,7 @@ packages=(
     xvfb xauth fonts-dejavu-core fonts-liberation2
     clang libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
     desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev
+    at-spi2-core dbus python3-pyatspi
 )
 
 missing=()
