@@ -146,8 +146,9 @@ bool IniDocument::foldName(const QString &name, FoldedName &out)
     const unsigned char *fold = Cp1251::Tables::fold.data();
     for (qsizetype i = begin; i < end; ++i) {
         const unsigned char byte = Cp1251::encodeChar(name[i]);
-        // A character the code page lacks matches nothing in a file.
-        if (byte == 0)
+        // A character the code page lacks matches nothing in a file; a NUL
+        // is a byte like any other in a name.
+        if (byte == 0 && name[i].unicode() != 0)
             return false;
         out[i - begin] = char(fold[byte]);
     }

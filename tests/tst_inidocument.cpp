@@ -188,6 +188,8 @@ void TstIniDocument::sectionsAndKeys_data()
     QTest::newRow("repeats-listed-once") << "[s]\r\nk=1\r\nK=2\r\n" << "s" << QStringList{"k"};
     QTest::newRow("empty-value-counts") << "[s]\r\nA0=\r\n" << "S" << QStringList{"A0"};
     QTest::newRow("empty-name-is-no-key") << "[s]\r\n=1\r\n" << "s" << QStringList{};
+    QTest::newRow("nul-in-names") << QString("[s") + QChar(0) + "]\r\nk" + QChar(0) + "=1\r\n"
+                                  << QString("s") + QChar(0) << QStringList{QString("k") + QChar(0)};
 }
 
 void TstIniDocument::sectionsAndKeys()
