@@ -66,6 +66,8 @@ void TstSaveFaults::failedSaveKeepsOldFile_data()
     QTest::newRow("read-only-folder-new-file") << "read-only-folder-new";
     QTest::newRow("read-only-file") << "read-only-file";
     QTest::newRow("file-size-limit") << "file-size-limit";
+    // What cannot be read is never replaced by a save that would lose it.
+    QTest::newRow("unreadable-file") << "unreadable-file";
 }
 
 void TstSaveFaults::failedSaveKeepsOldFile()
@@ -88,8 +90,12 @@ void TstSaveFaults::failedSaveKeepsOldFile()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(old);
         file.close();
-        QFile::setPermissions(path, fault == "read-only-file" ? QFile::ReadOwner | QFile::ReadOther
-                                                              : ReadableByAll);
+        QFile::Permissions permissions = ReadableByAll;
+        if (fault == "read-only-file")
+            permissions = QFile::ReadOwner | QFile::ReadOther;
+        else if (fault == "unreadable-file")
+            permissions = QFile::WriteOwner | QFile::WriteOther;
+        QFile::setPermissions(path, permissions);
     }
 
     const Result result = runHelper(options + QStringList{"save", path, "A"});
@@ -97,8 +103,10 @@ void TstSaveFaults::failedSaveKeepsOldFile()
     QCOMPARE(result.exitCode, 1);
     if (fault == "read-only-folder-new")
         QVERIFY(!QFile::exists(path));
-    else
+    else {
+        QFile::setPermissions(path, ReadableByAll);
         QCOMPARE(contents(path), old);
+    }
 }
 
 void TstSaveFaults::killedSaveLeavesOldOrNewFile()
