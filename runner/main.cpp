@@ -1,26 +1,18 @@
+#include "application.h"
 #include "mainform.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QTranslator>
-
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
-        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fputs("Quivara needs a graphical display: DISPLAY is not set.\n", stderr);
+    if (!Application::checkDisplay("Quivara"))
         return 1;
-    }
     QApplication app(argc, argv);
     QTranslator qtTranslation;
-    if (qtTranslation.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslation);
+    Application::installQtTranslation(qtTranslation);
 
-    const QStringList args = QApplication::arguments();
-    TMForm form(args.value(1));
+    TMForm form(QApplication::arguments().value(1));
     form.show();
     return QApplication::exec();
 }

@@ -29,18 +29,10 @@ bool isBlank(QChar c)
     return c == u' ' || c == u'\t';
 }
 
-QByteArrayView trimBlanks(QByteArrayView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && isBlank(text[begin]))
-        ++begin;
-    while (end > begin && isBlank(text[end - 1]))
-        --end;
-    return text.sliced(begin, end - begin);
-}
-
-QString trimBlanks(const QString &text)
+// Without the blanks (space, tab) at either end; a QString comes back
+// unchanged, not copied, when it has none.
+template<typename Text>
+Text trimBlanks(const Text &text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -136,21 +128,16 @@ void encodeForWrite(const QString &value, Bytes &out)
 
 bool IniDocument::foldName(const QString &name, FoldedName &out)
 {
-    qsizetype begin = 0;
-    qsizetype end = name.size();
-    while (begin < end && isBlank(name[begin]))
-        ++begin;
-    while (end > begin && isBlank(name[end - 1]))
-        --end;
-    out.resize(end - begin);
+    const QStringView trimmed = trimBlanks(QStringView(name));
+    out.resize(trimmed.size());
     const unsigned char *fold = Cp1251::Tables::fold.data();
-    for (qsizetype i = begin; i < end; ++i) {
-        const unsigned char byte = Cp1251::encodeChar(name[i]);
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const unsigned char byte = Cp1251::encodeChar(trimmed[i]);
         // A character the code page lacks matches nothing in a file; a NUL
         // is a byte like any other in a name.
-        if (byte == 0 && name[i].unicode() != 0)
+        if (byte == 0 && trimmed[i].unicode() != 0)
             return false;
-        out[i - begin] = char(fold[byte]);
+        out[i] = char(fold[byte]);
     }
     return true;
 }

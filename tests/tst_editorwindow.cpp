@@ -3,6 +3,8 @@
 #include "profilefile.h"
 #include "singleinstance.h"
 #include "startup.h"
+#include "modalwindows.h"
+#include "testfiles.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -29,64 +31,6 @@
 #include <functional>
 
 namespace {
-
-QString data(const QString &name)
-{
-    return QFINDTESTDATA("data/" + name);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString copyOf(const QTemporaryDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(data(name), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    return path;
-}
-
-// Lets check look at the next modal window once it shows.
-void whenModal(const std::function<void(QWidget *)> &check)
-{
-    QTimer::singleShot(10, [check] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return whenModal(check);
-        check(modal);
-    });
-}
-
-// Records the next message box and dismisses it.
-void answerNextMessage(QString *text, QString *title = nullptr,
-                       QMessageBox::Icon *icon = nullptr)
-{
-    whenModal([=](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        *text = QTextDocumentFragment::fromHtml(box->text()).toPlainText();
-        if (title)
-            *title = box->windowTitle();
-        if (icon)
-            *icon = box->icon();
-        box->close();
-    });
-}
-
-// Types path into the next file dialog and presses Enter.
-void chooseInDialog(const QString &path)
-{
-    whenModal([path](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
-        edit->setText(path);
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-}
 
 // Clicks the button with this caption in the next "save changes?" box.
 void answerSaveChanges(const QString &button, bool *asked)
@@ -209,7 +153,7 @@ void TstEditorWindow::startEmpty()
 
 void TstEditorWindow::startWithFile()
 {
-    const QString path = data("capitals.quivara");
+    const QString path = dataPath("capitals.quivara");
     Editor e(path);
     QCOMPARE(e.form.windowTitle(), "Quivara Builder 0.1 - " + path);
     auto *pages = e.form.findChild<QTabWidget *>("Pages");
@@ -234,12 +178,11 @@ void TstEditorWindow::startWithFile()
 
 void TstEditorWindow::missingFileOnCommandLine()
 {
-    QString text;
-    QString title;
-    answerNextMessage(&text, &title);
+    SeenMessage seen;
+    answerNextMessage(&seen);
     TForm1 form("нет/такого.quivara");
-    QCOMPARE(text, QStringLiteral("Файл \"нет/такого.quivara\" не существует!"));
-    QCOMPARE(title, QStringLiteral("Quivara Builder 0.1"));
+    QCOMPARE(seen.text, QStringLiteral("Файл \"нет/такого.quivara\" не существует!"));
+    QCOMPARE(seen.title, QStringLiteral("Quivara Builder 0.1"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
     QVERIFY(form.fileName().isEmpty());
 }
@@ -332,7 +275,7 @@ void TstEditorWindow::clearedTextGetsPlaceholderWhenLeft()
 
 void TstEditorWindow::clickingShownQuestionKeepsMemos()
 {
-    Editor e(data("capitals.quivara"));
+    Editor e(dataPath("capitals.quivara"));
     e.click(0);
     e.question->setFocus();
     QTest::keyClick(e.question, Qt::Key_End);
@@ -399,7 +342,7 @@ void TstEditorWindow::newOpenSaveAndSaveAs()
     chooseInDialog(created);
     e.form.findChild<QAction *>("N7")->trigger();
     QCOMPARE(e.form.fileName(), created);
-    QVERIFY(contents(created).startsWith("[Test]\r\nCreated="));
+    QVERIFY(fileContents(created).startsWith("[Test]\r\nCreated="));
     QCOMPARE(e.form.findChild<QLineEdit *>("TestName")->text(),
              QStringLiteral("Еще один тест для Quivara"));
     QCOMPARE(e.list->count(), 0);
@@ -410,8 +353,8 @@ void TstEditorWindow::newOpenSaveAndSaveAs()
     e.form.findChild<QCheckBox *>("ShowResult")->click();
     e.form.findChild<QAction *>("N3")->trigger();
     QVERIFY(!e.form.isModified());
-    QVERIFY(contents(created).contains("ShowResult=0\r\n"));
-    QVERIFY(contents(created).endsWith(Cp1251::encode("A0=*Рим\r\nA1=Милан\r\n")));
+    QVERIFY(fileContents(created).contains("ShowResult=0\r\n"));
+    QVERIFY(fileContents(created).endsWith(Cp1251::encode("A0=*Рим\r\nA1=Милан\r\n")));
 
     const QString copy = dir.filePath("копия");
     chooseInDialog(copy);
@@ -423,8 +366,8 @@ void TstEditorWindow::newOpenSaveAndSaveAs()
     e.click(0);
     e.retype(e.question, "Столица Франции?");
     e.form.findChild<QAction *>("N3")->trigger();
-    QVERIFY(contents(copyPath).contains(Cp1251::encode("Столица Франции?")));
-    QVERIFY(!contents(created).contains(Cp1251::encode("Столица Франции?")));
+    QVERIFY(fileContents(copyPath).contains(Cp1251::encode("Столица Франции?")));
+    QVERIFY(!fileContents(created).contains(Cp1251::encode("Столица Франции?")));
 
     // Open goes back to the first file.
     chooseInDialog(created);
@@ -480,7 +423,7 @@ void TstEditorWindow::unsavedChangesPrompt()
         e.form.findChild<QAction *>("N2")->trigger();
     QVERIFY(asked);
 
-    const bool saved = contents(path).contains(Cp1251::encode("Author=Петров"));
+    const bool saved = fileContents(path).contains(Cp1251::encode("Author=Петров"));
     QCOMPARE(saved, answer == "Да");
     const bool proceeded = answer != "Отмена";
     if (command == "close")
@@ -502,14 +445,12 @@ void TstEditorWindow::failedSaveReportsAndKeepsEditing()
     // Something else takes the file's place, so it cannot be written.
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkdir(path));
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    answerNextMessage(&text, &title, &icon);
+    SeenMessage seen;
+    answerNextMessage(&seen);
     e.form.findChild<QAction *>("N3")->trigger();
-    QCOMPARE(text, QStringLiteral("Unable to write to %1.").arg(path));
-    QCOMPARE(icon, QMessageBox::Critical);
-    QCOMPARE(title, QStringLiteral("Quivara Builder 0.1"));
+    QCOMPARE(seen.text, QStringLiteral("Unable to write to %1.").arg(path));
+    QCOMPARE(seen.icon, QMessageBox::Critical);
+    QCOMPARE(seen.title, QStringLiteral("Quivara Builder 0.1"));
     QVERIFY(e.form.isModified());
     QCOMPARE(e.form.document().questionText(0), QStringLiteral("Изменено"));
 }
@@ -519,19 +460,18 @@ void TstEditorWindow::secondInstance()
     QTemporaryDir dir;
     SingleInstance first(dir.path());
     const std::unique_ptr<TForm1> form
-            = startEditor(first, {"quivara-builder", data("capitals.quivara")});
+            = startEditor(first, {"quivara-builder", dataPath("capitals.quivara")});
     QVERIFY(form);
     form->show();
     form->showMinimized();
     QSignalSpy forward(&first, &SingleInstance::showRequested);
 
     SingleInstance second(dir.path());
-    QString text;
-    QString title;
-    answerNextMessage(&text, &title);
+    SeenMessage seen;
+    answerNextMessage(&seen);
     QVERIFY(!startEditor(second, {"/usr/bin/Quivara-Builder.bin"}));
-    QCOMPARE(text, QStringLiteral("Quivara Builder уже запущен!"));
-    QCOMPARE(title, QStringLiteral("Quivara-builder"));
+    QCOMPARE(seen.text, QStringLiteral("Quivara Builder уже запущен!"));
+    QCOMPARE(seen.title, QStringLiteral("Quivara-builder"));
     QTRY_COMPARE(forward.count(), 1);
     QTRY_VERIFY(!form->isMinimized());
     QCOMPARE(programFileCaption("quivara-builder"), QStringLiteral("quivara-builder"));
@@ -567,7 +507,7 @@ void TstEditorWindow::aboutBoxIgnoresEscape()
 
 void TstEditorWindow::keyboardAndAccessibility()
 {
-    Editor e(data("capitals.quivara"));
+    Editor e(dataPath("capitals.quivara"));
     e.form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&e.form));
     auto name = [](QWidget *w) {

@@ -9,14 +9,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "testfiles.h"
+
 #include "timelimits.h"
 
 namespace {
 
 QByteArray fixture(const QString &name)
 {
-    QFile file(QFINDTESTDATA("data/" + name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return fileContents(dataPath(name));
 }
 
 QByteArray twentyThousandKeys()

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTest>
 
+#include "testfiles.h"
+
 #include "timelimits.h"
 
 namespace {
@@ -16,10 +18,7 @@ IniDocument parsed(const QString &text)
 
 QByteArray fixture(const QString &name)
 {
-    QFile file(QFINDTESTDATA("data/" + name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(name));
-    return file.readAll();
+    return fileContents(dataPath(name));
 }
 
 const QString Default = QStringLiteral("<default>");

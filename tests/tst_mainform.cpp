@@ -1,6 +1,8 @@
 #include "mainform.h"
 #include "profilefile.h"
 #include "radiogroup.h"
+#include "modalwindows.h"
+#include "testfiles.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -24,52 +26,6 @@
 
 namespace {
 
-QString data(const QString &name)
-{
-    return QFINDTESTDATA("data/" + name);
-}
-
-// Closes the next modal window once it shows, after letting check look at it.
-void whenModal(const std::function<void(QWidget *)> &check)
-{
-    QTimer::singleShot(10, [check] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return whenModal(check);
-        check(modal);
-        modal->close();
-    });
-}
-
-// Records the text of the next message box and dismisses it with OK.
-void answerNextMessage(QString *text, QString *title = nullptr)
-{
-    whenModal([text, title](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
-        QCOMPARE(box->icon(), QMessageBox::NoIcon);
-        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
-        *text = QTextDocumentFragment::fromHtml(box->text()).toPlainText();
-        if (title)
-            *title = box->windowTitle();
-    });
-}
-
-// Chooses path in the open dialog once it shows, typing it as a person would.
-void chooseInDialog(const QString &path, QString *offered = nullptr)
-{
-    whenModal([path, offered](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
-        QVERIFY(edit);
-        if (offered)
-            *offered = edit->text();
-        edit->setText(path);
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-}
-
 QString plain(const QLabel *label)
 {
     return QTextDocumentFragment::fromHtml(label->text()).toPlainText();
@@ -83,10 +39,7 @@ QString accessibleName(QWidget *widget)
 // A copy of capitals.quivara with some settings changed.
 QString capitalsWith(const QTemporaryDir &dir, const QList<QPair<QString, QString>> &settings)
 {
-    const QString path = dir.filePath("capitals.quivara");
-    QFile::remove(path);
-    QFile::copy(data("capitals.quivara"), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QString path = copyOf(dir, "capitals.quivara");
     ProfileFile file(path);
     const bool ok = file.edit([&](IniDocument &doc) {
         for (const auto &[key, value] : settings)
@@ -143,7 +96,7 @@ void TstMainForm::startScreen()
 
 void TstMainForm::startWithTest()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     QCOMPARE(form.windowTitle(), QStringLiteral("Quivara 0.1 - Столицы"));
     QVERIFY(form.findChild<QWidget *>("TestPanel")->isVisible());
@@ -161,12 +114,13 @@ void TstMainForm::startWithTest()
 
 void TstMainForm::missingFileOnCommandLine()
 {
-    QString text;
-    QString title;
-    answerNextMessage(&text, &title);
+    SeenMessage seen;
+    answerNextMessage(&seen);
     TMForm form("no/such/test.quivara");
-    QCOMPARE(text, QStringLiteral("Файл \"no/such/test.quivara\" не существует!"));
-    QCOMPARE(title, QStringLiteral("Quivara 0.1"));
+    QCOMPARE(seen.text, QStringLiteral("Файл \"no/such/test.quivara\" не существует!"));
+    QCOMPARE(seen.title, QStringLiteral("Quivara 0.1"));
+    QCOMPARE(seen.icon, QMessageBox::NoIcon);
+    QCOMPARE(seen.buttons, QMessageBox::Ok);
     QVERIFY(!form.isVisible()); // the message came before the window
     form.show();
     QVERIFY(form.findChild<QWidget *>("OpenTestButton")->isVisible());
@@ -175,7 +129,7 @@ void TstMainForm::missingFileOnCommandLine()
 
 void TstMainForm::answerByMouse()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
@@ -188,7 +142,7 @@ void TstMainForm::answerByMouse()
 
 void TstMainForm::answerByKeyboard()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
@@ -205,7 +159,7 @@ void TstMainForm::answerByKeyboard()
 
 void TstMainForm::backAndForthKeepsAnswers()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
@@ -273,6 +227,7 @@ void TstMainForm::finish()
         shown = QTextDocumentFragment::fromHtml(static_cast<QMessageBox *>(modal)->text())
                         .toPlainText();
         panelHiddenDuringMessage = !form.findChild<QWidget *>("TestPanel")->isVisible();
+        modal->close();
     });
     QTest::mouseClick(finishButton, Qt::LeftButton);
     QCOMPARE(shown, message);
@@ -287,7 +242,7 @@ void TstMainForm::finish()
 
 void TstMainForm::openTestGreyedUntilResultDismissed()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     auto *n2 = form.findChild<QAction *>("N2");
     QVERIFY(!n2->isEnabled());
@@ -296,7 +251,10 @@ void TstMainForm::openTestGreyedUntilResultDismissed()
     form.findChild<QPushButton *>("NQButton")->click();
     group->button(0)->click();
     bool enabledDuringMessage = true;
-    whenModal([&](QWidget *) { enabledDuringMessage = n2->isEnabled(); });
+    whenModal([&](QWidget *modal) {
+        enabledDuringMessage = n2->isEnabled();
+        modal->close();
+    });
     form.findChild<QPushButton *>("FinishButton")->click();
     QVERIFY(!enabledDuringMessage);
     QVERIFY(n2->isEnabled());
@@ -304,13 +262,13 @@ void TstMainForm::openTestGreyedUntilResultDismissed()
 
 void TstMainForm::openSecondTestThroughDialog()
 {
-    TMForm form(data("three_questions.quivara"));
+    TMForm form(dataPath("three_questions.quivara"));
     form.show();
     auto *n2 = form.findChild<QAction *>("N2");
     QVERIFY(n2->isEnabled()); // DisableOpenTest=0
     form.findChild<RadioGroupBox *>("RadioGroup")->button(0)->click();
 
-    chooseInDialog(data("capitals.quivara"));
+    chooseInDialog(dataPath("capitals.quivara"));
     n2->trigger();
     QCOMPARE(form.windowTitle(), QStringLiteral("Quivara 0.1 - Столицы"));
     QCOMPARE(form.run().answers(), (QStringList{"", ""}));
@@ -320,6 +278,7 @@ void TstMainForm::openSecondTestThroughDialog()
     QString offered;
     whenModal([&](QWidget *modal) {
         offered = modal->findChild<QLineEdit *>("fileNameEdit")->text();
+        modal->close();
     });
     form.findChild<QPushButton *>("OpenTestButton")->click();
     QCOMPARE(offered, QStringLiteral("capitals.quivara"));
@@ -332,24 +291,25 @@ void TstMainForm::typedMissingNameReportsIt()
     QString offered = "<not shown>";
     whenModal([&](QWidget *modal) {
         offered = modal->findChild<QLineEdit *>("fileNameEdit")->text();
+        modal->close();
     });
     form.findChild<QPushButton *>("OpenTestButton")->click();
     QCOMPARE(offered, QString()); // nothing chosen yet, nothing offered
 
     QTemporaryDir dir;
     const QString missing = dir.filePath("нет такого.quivara");
-    QString text;
+    SeenMessage seen;
     chooseInDialog(missing);
-    QTimer::singleShot(200, [&] { answerNextMessage(&text); });
+    QTimer::singleShot(200, [&] { answerNextMessage(&seen); });
     form.findChild<QPushButton *>("OpenTestButton")->click();
-    QTRY_VERIFY(!text.isEmpty());
-    QCOMPARE(text, QStringLiteral("Файл \"%1\" не существует!").arg(missing));
+    QTRY_VERIFY(!seen.text.isEmpty());
+    QCOMPARE(seen.text, QStringLiteral("Файл \"%1\" не существует!").arg(missing));
     QVERIFY(form.findChild<QWidget *>("OpenTestButton")->isVisible());
 }
 
 void TstMainForm::resizeKeepsLayout()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.resize(form.width() + 100, form.height() + 50);
@@ -375,11 +335,11 @@ void TstMainForm::testTextIsNeverMarkup()
     QCOMPARE(plain(label), QStringLiteral("<b>Жирный?</b> RD & <br> x"));
     QVERIFY(label->text().contains(QStringLiteral("<u>D</u>")));
     QCOMPARE(accessibleName(label), QStringLiteral("<b>Жирный?</b> RD & <br> x"));
-    QString text;
-    answerNextMessage(&text);
+    SeenMessage seen;
+    answerNextMessage(&seen);
     form.findChild<QPushButton *>("FinishButton")->click();
     // "& " underlines the blank after it, so two blanks show.
-    QCOMPARE(text, QStringLiteral("<i>Конец</i>  R&D"));
+    QCOMPARE(seen.text, QStringLiteral("<i>Конец</i>  R&D"));
 }
 
 class UrlCatcher : public QObject
@@ -405,6 +365,7 @@ void TstMainForm::webLinksAndAboutBox()
         auto *link = modal->findChild<QLabel *>("WebSite");
         QVERIFY(link);
         emit link->linkActivated(link->text());
+        modal->close();
     });
     form.findChild<QAction *>("N6")->trigger();
     QDesktopServices::unsetUrlHandler("https");
@@ -422,7 +383,7 @@ void TstMainForm::wholeTestByKeyboardAlone()
     QVERIFY(QTest::qWaitForWindowActive(&form));
     auto *open = form.findChild<QPushButton *>("OpenTestButton");
     open->setFocus();
-    chooseInDialog(data("capitals.quivara"));
+    chooseInDialog(dataPath("capitals.quivara"));
     QTest::keyClick(open, Qt::Key_Space);
     QVERIFY(form.findChild<QWidget *>("TestPanel")->isVisible());
     // Without a window manager nobody gives the focus back after the dialog.
@@ -449,15 +410,15 @@ void TstMainForm::wholeTestByKeyboardAlone()
     QCOMPARE(form.run().answers(), (QStringList{"Париж ", "Рим "}));
     for (int i = 0; i < 5 && QApplication::focusWidget() != form.findChild<QWidget *>("FinishButton"); ++i)
         press(Qt::Key_Tab);
-    QString text;
-    answerNextMessage(&text);
+    SeenMessage seen;
+    answerNextMessage(&seen);
     press(Qt::Key_Space);
-    QVERIFY(text.contains(QStringLiteral("Правильных ответов: 2 (100%)")));
+    QVERIFY(seen.text.contains(QStringLiteral("Правильных ответов: 2 (100%)")));
 }
 
 void TstMainForm::accessibleNames()
 {
-    TMForm form(data("capitals.quivara"));
+    TMForm form(dataPath("capitals.quivara"));
     form.show();
     QCOMPARE(accessibleName(form.findChild<QWidget *>("QIndicator")), QStringLiteral("Вопрос 1 из 2:"));
     QCOMPARE(accessibleName(form.findChild<QWidget *>("QLabel")), QStringLiteral("Столица Франции?"));

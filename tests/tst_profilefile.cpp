@@ -1,5 +1,6 @@
 #include "cp1251.h"
 #include "profilefile.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,23 +12,6 @@
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-} // namespace
 
 class TstProfileFile : public QObject
 {
@@ -63,9 +47,9 @@ void TstProfileFile::everyReadSeesTheDiskNow()
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
     const ProfileFile file(path);
-    put(path, "[Test]\r\nTestName=one\r\n");
+    QVERIFY(writeFile(path, "[Test]\r\nTestName=one\r\n"));
     QCOMPARE(file.readString("Test", "TestName", ""), QStringLiteral("one"));
-    put(path, "[Test]\r\nTestName=two\r\n");
+    QVERIFY(writeFile(path, "[Test]\r\nTestName=two\r\n"));
     QCOMPARE(file.readString("Test", "TestName", ""), QStringLiteral("two"));
 }
 
@@ -80,7 +64,7 @@ void TstProfileFile::writeCreatesFile()
             = "[Test]\r\nCreated=" + Cp1251::encode(IniDocument::dateTimeText(
                       QDateTime(QDate(2026, 2, 1), QTime(0, 0)), QLocale::system()))
             + "\r\nProgramm=Quivara\r\n";
-    QCOMPARE(contents(path), expected);
+    QCOMPARE(fileContents(path), expected);
     QVERIFY(file.errorString().isEmpty());
 }
 
@@ -92,7 +76,7 @@ void TstProfileFile::writesKeepOtherBytes()
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     ProfileFile file(path);
     QVERIFY(file.writeString("Q1", "A2", "Неаполь"));
-    QCOMPARE(contents(path), contents(QFINDTESTDATA("data/capitals_new_key.expected")));
+    QCOMPARE(fileContents(path), fileContents(QFINDTESTDATA("data/capitals_new_key.expected")));
     QVERIFY(file.writeInteger("Q1", "LastA", -1));
     QVERIFY(file.writeBool("Test", "ShowResult", false));
     QCOMPARE(file.readInteger("Q1", "LastA", 9), -1);
@@ -111,9 +95,9 @@ void TstProfileFile::editIsOneReplacement()
         doc.writeString("Test", "TestName", "География");
         doc.writeString("Q2", "QLabel", "Столица Испании?");
     }));
-    QByteArray expected = contents(QFINDTESTDATA("data/capitals_new_section.expected"));
+    QByteArray expected = fileContents(QFINDTESTDATA("data/capitals_new_section.expected"));
     expected.replace(Cp1251::encode("TestName=Столицы"), Cp1251::encode("TestName=География"));
-    QCOMPARE(contents(path), expected);
+    QCOMPARE(fileContents(path), expected);
     // Only the file itself is left in the folder: no temporary file stays behind.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"t.quivara"});
 }
@@ -127,7 +111,7 @@ void TstProfileFile::relativePathUsesCurrentDirectory()
     const bool written = file.writeString("Test", "TestName", "x");
     QDir::setCurrent(previous);
     QVERIFY(written);
-    QCOMPARE(contents(dir.filePath("rel.quivara")), QByteArray("[Test]\r\nTestName=x\r\n"));
+    QCOMPARE(fileContents(dir.filePath("rel.quivara")), QByteArray("[Test]\r\nTestName=x\r\n"));
 }
 
 void TstProfileFile::failedWriteKeepsFile_data()
@@ -164,20 +148,20 @@ void TstProfileFile::unreadableFileIsNeverOverwritten()
         QSKIP("root reads every file");
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
-    put(path, "[Test]\r\nTestName=secret\r\n");
+    QVERIFY(writeFile(path, "[Test]\r\nTestName=secret\r\n"));
     QFile::setPermissions(path, QFile::WriteOwner);
     ProfileFile file(path);
     QCOMPARE(file.readString("Test", "TestName", "d"), QStringLiteral("d"));
     QVERIFY(!file.writeString("Test", "Author", "x"));
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(contents(path), QByteArray("[Test]\r\nTestName=secret\r\n"));
+    QCOMPARE(fileContents(path), QByteArray("[Test]\r\nTestName=secret\r\n"));
 }
 
 void TstProfileFile::permissionsAreKept()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
-    put(path, "[Test]\r\n");
+    QVERIFY(writeFile(path, "[Test]\r\n"));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
                                                 | QFile::ReadOther));
     const auto before = QFile::permissions(path);
@@ -203,13 +187,13 @@ void TstProfileFile::hostileFilesReadQuickly()
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
-    put(path, bytes);
+    QVERIFY(writeFile(path, bytes));
     QElapsedTimer timer;
     timer.start();
     const ProfileFile file(path);
     QCOMPARE(file.readString("Test", "TestName", "d"), QStringLiteral("d"));
     QVERIFY2(timer.elapsed() < 5000 * TimeScale, "reading a hostile file took more than five seconds");
-    QCOMPARE(contents(path).size(), bytes.size()); // reading never writes
+    QCOMPARE(fileContents(path).size(), bytes.size()); // reading never writes
 }
 
 QTEST_GUILESS_MAIN(TstProfileFile)

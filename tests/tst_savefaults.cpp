@@ -1,4 +1,5 @@
 #include "cp1251.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +11,6 @@
 #include <csignal>
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 struct Result
 {
@@ -105,7 +100,7 @@ void TstSaveFaults::failedSaveKeepsOldFile()
         QVERIFY(!QFile::exists(path));
     else {
         QFile::setPermissions(path, ReadableByAll);
-        QCOMPARE(contents(path), old);
+        QCOMPARE(fileContents(path), old);
     }
 }
 
@@ -116,8 +111,8 @@ void TstSaveFaults::killedSaveLeavesOldOrNewFile()
     const QString b = dir.filePath("b.quivara");
     QCOMPARE(runHelper({"save", a, "A"}).exitCode, 0);
     QCOMPARE(runHelper({"save", b, "B"}).exitCode, 0);
-    const QByteArray versionA = contents(a);
-    const QByteArray versionB = contents(b);
+    const QByteArray versionA = fileContents(a);
+    const QByteArray versionB = fileContents(b);
     QVERIFY(versionA != versionB);
 
     const QString path = dir.filePath("test.quivara");
@@ -131,7 +126,7 @@ void TstSaveFaults::killedSaveLeavesOldOrNewFile()
         QTest::qWait(50 + int(QRandomGenerator::global()->bounded(400)));
         ::kill(pid_t(helper.processId()), SIGKILL);
         QVERIFY(helper.waitForFinished());
-        const QByteArray now = contents(path);
+        const QByteArray now = fileContents(path);
         QVERIFY2(now == versionA || now == versionB, "a killed save left a damaged file");
         (now == versionA ? sawA : sawB)++;
     }

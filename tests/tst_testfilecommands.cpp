@@ -2,6 +2,7 @@
 #include "profilefile.h"
 #include "testfilecommands.h"
 #include "testrun.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,29 +10,6 @@
 #include <QTest>
 
 using namespace TestFileCommands;
-
-namespace {
-
-QString data(const QString &name)
-{
-    return QFINDTESTDATA("data/" + name);
-}
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QString copyOf(const QTemporaryDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(data(name), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    return path;
-}
-
-} // namespace
 
 class TstTestFileCommands : public QObject
 {
@@ -52,7 +30,7 @@ private slots:
 
 void TstTestFileCommands::loadCapitals()
 {
-    const Loaded loaded = loadTestFile(data("capitals.quivara"));
+    const Loaded loaded = loadTestFile(dataPath("capitals.quivara"));
     QVERIFY(loaded.ok);
     QCOMPARE(loaded.test.settings.testName, QStringLiteral("Столицы"));
     QCOMPARE(loaded.test.settings.exitOnComplete, false);
@@ -65,7 +43,7 @@ void TstTestFileCommands::loadCapitals()
 
 void TstTestFileCommands::loadRenumbersAndKeepsEmptyOptions()
 {
-    const Loaded loaded = loadTestFile(data("editor_gaps.quivara"));
+    const Loaded loaded = loadTestFile(dataPath("editor_gaps.quivara"));
     QVERIFY(loaded.ok);
     const EditorDocument &doc = loaded.test.document;
     // Q1 is missing and Q3 lies beyond LastQ; Q2 has no QLabel.
@@ -95,7 +73,7 @@ void TstTestFileCommands::capitalsSaveBackUnchanged()
     const QString path = copyOf(dir, "capitals.quivara");
     const Loaded loaded = loadTestFile(path);
     QVERIFY(saveTestFile(path, loaded.test).ok);
-    QCOMPARE(contents(path), contents(data("capitals.quivara")));
+    QCOMPARE(fileContents(path), fileContents(dataPath("capitals.quivara")));
 }
 
 void TstTestFileCommands::newThenSaveWritesInOrder()
@@ -110,7 +88,7 @@ void TstTestFileCommands::newThenSaveWritesInOrder()
     QVERIFY(saveTestFile(path, loaded.test).ok);
     const QByteArray created = Cp1251::encode(IniDocument::dateTimeText(
             QDateTime(QDate(2026, 2, 1), QTime(10, 0)), QLocale::system()));
-    QCOMPARE(contents(path),
+    QCOMPARE(fileContents(path),
              "[Test]\r\nCreated=" + created
                      + Cp1251::encode("\r\nProgramm=Quivara\r\nVersion=0.1\r\n"
                                       "TestName=Еще один тест для Quivara\r\n"
@@ -125,7 +103,7 @@ void TstTestFileCommands::newThenSaveWritesInOrder()
     test.document.addQuestion("Столица Италии?");
     test.document.setAnswersFromLines(0, {"*Рим", "Милан"});
     QVERIFY(saveTestFile(path, test).ok);
-    const QByteArray bytes = contents(path);
+    const QByteArray bytes = fileContents(path);
     QVERIFY(bytes.contains("ShowResult=0\r\n"));
     QVERIFY(bytes.endsWith(Cp1251::encode("LastQ=0\r\n[Q0]\r\nQLabel=Столица Италии?\r\nLastA=1\r\n"
                                           "A0=*Рим\r\nA1=Милан\r\n")));
@@ -140,7 +118,7 @@ void TstTestFileCommands::saveFewerQuestionsLeavesOldSections()
     loaded.test.document.deleteQuestion(1);
     loaded.test.document.setAnswersFromLines(0, {"*Париж"});
     QVERIFY(saveTestFile(path, loaded.test).ok);
-    const QByteArray bytes = contents(path);
+    const QByteArray bytes = fileContents(path);
     QVERIFY(bytes.contains("LastQ=0\r\n"));
     QVERIFY(bytes.contains(Cp1251::encode("[Q1]\r\nQLabel=Столица Италии?")));
     QVERIFY(bytes.contains(Cp1251::encode("A2=Марсель")));
@@ -162,7 +140,7 @@ void TstTestFileCommands::saveAfterGapsRenumbers()
     QCOMPARE(doc.readInteger("Test", "LastQ", 9), 1);
     QCOMPARE(doc.readString("Q1", "QLabel", ""), QStringLiteral("Без текста задания"));
     QCOMPARE(doc.readString("Q1", "A2", ""), QStringLiteral("  с пробелами  "));
-    QVERIFY(contents(path).contains("[Q0]\r\nQLabel=" + Cp1251::encode("Ноль") + "\r\nLastA=1\r\nA0=\r\n"));
+    QVERIFY(fileContents(path).contains("[Q0]\r\nQLabel=" + Cp1251::encode("Ноль") + "\r\nLastA=1\r\nA0=\r\n"));
     QVERIFY(doc.sectionExists("Q2")); // the old section stays, beyond LastQ
 }
 
@@ -174,7 +152,7 @@ void TstTestFileCommands::multiLineQuestionRoundTrip()
     test.document.addQuestion("Первая строка\nВторая строка");
     test.document.setAnswersFromLines(0, {"*да"});
     QVERIFY(saveTestFile(path, test).ok);
-    QVERIFY(contents(path).contains(Cp1251::encode("QLabel=Первая строка¶Вторая строка\r\n")));
+    QVERIFY(fileContents(path).contains(Cp1251::encode("QLabel=Первая строка¶Вторая строка\r\n")));
     QCOMPARE(loadTestFile(path).test, test);
     TestRun run;
     QVERIFY(run.loadTest(path).isEmpty());
@@ -209,7 +187,7 @@ void TstTestFileCommands::failedSaveLeavesFileAsItWas()
     QTemporaryDir dir;
     const QString path = dir.filePath("folder-in-the-way");
     QVERIFY(QDir().mkdir(path));
-    const Saved saved = saveTestFile(path, loadTestFile(data("capitals.quivara")).test);
+    const Saved saved = saveTestFile(path, loadTestFile(dataPath("capitals.quivara")).test);
     QVERIFY(!saved.ok);
     QCOMPARE(saved.error, QStringLiteral("Unable to write to %1").arg(path));
     QVERIFY(!createTestFile(dir.filePath("no/folder.quivara"), QDateTime::currentDateTime()).ok);

@@ -5,16 +5,15 @@
 #include <QFile>
 #include <QTest>
 
+#include "testfiles.h"
+
 #include "timelimits.h"
 
 namespace {
 
 IniDocument fixture(const QString &name)
 {
-    QFile file(QFINDTESTDATA("data/" + name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing fixture %s", qPrintable(name));
-    return IniDocument::parse(file.readAll());
+    return IniDocument::parse(fileContents(dataPath(name)));
 }
 
 } // namespace

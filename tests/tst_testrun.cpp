@@ -1,5 +1,6 @@
 #include "cp1251.h"
 #include "testrun.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,24 +9,6 @@
 #include <QTest>
 
 #include "timelimits.h"
-
-namespace {
-
-QString data(const QString &name)
-{
-    return QFINDTESTDATA("data/" + name);
-}
-
-// A copy of a fixture that a test may change.
-QString copyOf(const QTemporaryDir &dir, const QString &name)
-{
-    const QString path = dir.filePath(name);
-    QFile::copy(data(name), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    return path;
-}
-
-} // namespace
 
 class TstTestRun : public QObject
 {
@@ -66,7 +49,7 @@ void TstTestRun::startState()
 void TstTestRun::loadShowsFirstQuestion()
 {
     TestRun run;
-    QCOMPARE(run.loadTest(data("capitals.quivara")), QString());
+    QCOMPARE(run.loadTest(dataPath("capitals.quivara")), QString());
     const RunView &v = run.view();
     QCOMPARE(run.sections(), (QStringList{"Q0", "Q1"}));
     QCOMPARE(run.answers(), (QStringList{"", ""}));
@@ -94,7 +77,7 @@ void TstTestRun::missingFileChangesNothing()
 {
     QFETCH(QString, path);
     TestRun run;
-    QVERIFY(run.loadTest(data("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
     run.pick(1);
     QCOMPARE(run.loadTest(path), QStringLiteral("Файл \"%1\" не существует!").arg(path));
     QCOMPARE(run.sections(), (QStringList{"Q0", "Q1"}));
@@ -106,7 +89,7 @@ void TstTestRun::missingFileChangesNothing()
 void TstTestRun::testWithoutQuestions()
 {
     TestRun run;
-    QCOMPARE(run.loadTest(data("no_questions.quivara")),
+    QCOMPARE(run.loadTest(dataPath("no_questions.quivara")),
              QStringLiteral("В этом тесте нет тестовых заданий!\r\n\r\n"
                             "Обратитесь к составителю этого теста (Петров) "
                             "и спросите, что он имел этим ввиду."));
@@ -119,9 +102,9 @@ void TstTestRun::testWithoutQuestions()
 void TstTestRun::emptyTestDuringRunReturnsToStart()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
     run.pick(0);
-    QVERIFY(!run.loadTest(data("no_questions.quivara")).isEmpty());
+    QVERIFY(!run.loadTest(dataPath("no_questions.quivara")).isEmpty());
     const RunView v = run.view();
     QVERIFY(!v.questionViewVisible);
     QVERIFY(v.startButtonVisible);
@@ -137,7 +120,7 @@ void TstTestRun::emptyTestDuringRunReturnsToStart()
 void TstTestRun::optionsAsShown()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("options.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("options.quivara")).isEmpty());
     QCOMPARE(run.view().questionText, QStringLiteral("Первая строка\nВторая строка"));
     // Quoted trailing blanks go; a correct option ends in exactly one blank;
     // "*" alone is an empty-looking correct option; an empty option is not
@@ -148,7 +131,7 @@ void TstTestRun::optionsAsShown()
 void TstTestRun::pickStoresShownText()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("options.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("options.quivara")).isEmpty());
     run.pick(2);
     QCOMPARE(run.answers(), QStringList{"Рим"});
     QVERIFY(!TestRun::isCorrectAnswer(run.answers().first()));
@@ -163,7 +146,7 @@ void TstTestRun::pickStoresShownText()
 void TstTestRun::pickingTheSelectedOptionIsNoPick()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
     run.pick(0);
     QCOMPARE(run.view().selected, 0);
     run.pick(0);
@@ -173,7 +156,7 @@ void TstTestRun::pickingTheSelectedOptionIsNoPick()
 void TstTestRun::answersKeptWhileMoving()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
     run.pick(1);
     run.next();
     QCOMPARE(run.current(), 1);
@@ -192,7 +175,7 @@ void TstTestRun::answersKeptWhileMoving()
 void TstTestRun::returningSelectsFirstCaseInsensitiveMatch()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
     run.next();
     QCOMPARE(run.view().options, (QStringList{"Да", "да "}));
     run.pick(1);
@@ -220,7 +203,7 @@ void TstTestRun::returningSelectsFirstCaseInsensitiveMatch()
 void TstTestRun::finishRuleWithoutAllowFinish()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
     run.pick(0);
     QVERIFY(!run.view().finishEnabled);
     run.next();
@@ -268,7 +251,7 @@ void TstTestRun::questionWithoutOptionsBlocksFinish()
 void TstTestRun::singleQuestion()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("no_last_q.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("no_last_q.quivara")).isEmpty());
     QCOMPARE(run.view().counter, QStringLiteral("Вопрос 1 из 1:"));
     QVERIFY(!run.view().backEnabled);
     QVERIFY(!run.view().nextEnabled);
@@ -304,7 +287,7 @@ void TstTestRun::fileChangesShowAtNextQuestion()
 void TstTestRun::finishReturnsToStart()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
     run.pick(1);
     run.next();
     run.pick(1);
@@ -323,13 +306,13 @@ void TstTestRun::finishReturnsToStart()
 void TstTestRun::secondTestStartsAfresh()
 {
     TestRun run;
-    QVERIFY(run.loadTest(data("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
     run.pick(0);
     run.next();
     run.pick(0);
     QVERIFY(run.view().finishEnabled);
     run.finish();
-    QVERIFY(run.loadTest(data("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
     QVERIFY(!run.view().finishEnabled);
     QVERIFY(run.view().openTestEnabled); // DisableOpenTest=0
     QCOMPARE(run.answers(), (QStringList{"", "", ""}));
@@ -340,7 +323,7 @@ void TstTestRun::hostileFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("sections");
-    QFile huge(data("huge_last_q.quivara"));
+    QFile huge(dataPath("huge_last_q.quivara"));
     huge.open(QIODevice::ReadOnly);
     QTest::newRow("huge-last-q-and-last-a") << huge.readAll() << QStringList{"Q0", "Q7"};
     QByteArray junk;

@@ -1,5 +1,6 @@
 // Renders the windows of both programs into PNG files, for people to look at.
 // Run under a real (virtual) display: scripts/screenshots.sh.
+#include "application.h"
 #include "mainform.h"
 #include "mform.h"
 #include "radiogroup.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QListWidget>
 #include <QTabWidget>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -100,9 +100,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QTranslator qtTranslation;
-    if (qtTranslation.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslation);
+    Application::installQtTranslation(qtTranslation);
     const QStringList args = QApplication::arguments();
     if (args.size() < 3) {
         std::fputs("usage: quivara-screenshots OUTPUT_DIR SAMPLE_TEST\n", stderr);
