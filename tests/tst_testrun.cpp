@@ -3,12 +3,9 @@
 #include "testfiles.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "timelimits.h"
 
 class TstTestRun : public QObject
 {
@@ -32,8 +29,6 @@ private slots:
     void fileChangesShowAtNextQuestion();
     void finishReturnsToStart();
     void secondTestStartsAfresh();
-    void hostileFiles_data();
-    void hostileFiles();
 };
 
 void TstTestRun::startState()
@@ -317,44 +312,6 @@ void TstTestRun::secondTestStartsAfresh()
     QVERIFY(run.view().openTestEnabled); // DisableOpenTest=0
     QCOMPARE(run.answers(), (QStringList{"", "", ""}));
     QCOMPARE(run.current(), 0);
-}
-
-void TstTestRun::hostileFiles_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("sections");
-    QFile huge(dataPath("huge_last_q.quivara"));
-    huge.open(QIODevice::ReadOnly);
-    QTest::newRow("huge-last-q-and-last-a") << huge.readAll() << QStringList{"Q0", "Q7"};
-    QByteArray junk;
-    for (int i = 0; i < (1 << 20); ++i)
-        junk.append(char((i * 2654435761u) >> 24));
-    QTest::newRow("binary-junk") << junk << QStringList{};
-    QTest::newRow("nul-bytes") << QByteArray("[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel=a\0b\r\n", 32)
-                               << QStringList{"Q0"};
-    QTest::newRow("100-mb-line") << QByteArray("[Q0]\r\nQLabel=") + QByteArray(100 << 20, 'x')
-                                 << QStringList{"Q0"};
-}
-
-void TstTestRun::hostileFiles()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, sections);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("hostile.quivara");
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
-
-    QElapsedTimer timer;
-    timer.start();
-    TestRun run;
-    const QString message = run.loadTest(path);
-    QVERIFY2(timer.elapsed() < 5000 * TimeScale, "loading a hostile file took more than five seconds");
-    QCOMPARE(run.sections(), sections);
-    QCOMPARE(message.isEmpty(), !sections.isEmpty());
-    QCOMPARE(QFileInfo(path).size(), bytes.size());
 }
 
 QTEST_GUILESS_MAIN(TstTestRun)
