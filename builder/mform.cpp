@@ -97,6 +97,7 @@ TForm1::TForm1(const QString &testPath, QWidget *parent)
     Pages->setCurrentIndex(1);
     Pages->hide();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
+    centreOnScreen(this);
 
     if (!testPath.isEmpty())
         LoadTestFile(testPath);

@@ -1,6 +1,7 @@
 #include "anchors.h"
 
 #include <QEvent>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -50,4 +51,10 @@ void Anchors::place(QWidget *child, const Placement &p) const
     const auto [y, h] = placeSpan(p.edges & Qt::TopEdge, p.edges & Qt::BottomEdge, p.geometry.y(),
                                   p.geometry.height(), p.parentSize.height(), size.height());
     child->setGeometry(x, y, w, h);
+}
+
+void centreOnScreen(QWidget *window)
+{
+    const QRect available = window->screen()->availableGeometry();
+    window->move(available.center() - QPoint(window->width() / 2, window->height() / 2));
 }

@@ -34,3 +34,6 @@ private:
     QWidget *m_parent;
     QHash<QWidget *, Placement> m_placements;
 };
+
+// Moves a top-level window so that it stands in the middle of its screen.
+void centreOnScreen(QWidget *window);

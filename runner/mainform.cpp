@@ -57,6 +57,7 @@ TMForm::TMForm(const QString &testPath, QWidget *parent)
     createQuestionView();
     createDialogs();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
+    centreOnScreen(this);
 
     if (!testPath.isEmpty())
         loadTest(testPath);

@@ -19,6 +19,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QMenuBar>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -141,6 +143,10 @@ void TstEditorWindow::startEmpty()
 {
     Editor e;
     QCOMPARE(e.form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
+    QCOMPARE(e.form.width(), 662);
+    QCOMPARE(e.form.height() - e.form.menuBar()->height(), 449);
+    const QPoint offCentre = e.form.frameGeometry().center() - e.form.screen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 4, "the window is not centred on its screen");
     QVERIFY(!e.form.findChild<QWidget *>("Pages")->isVisible());
     QVERIFY(!e.form.findChild<QAction *>("N3")->isEnabled());
     QVERIFY(!e.form.findChild<QAction *>("N4")->isEnabled());

@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -86,6 +87,8 @@ void TstMainForm::startScreen()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.windowTitle(), QStringLiteral("Quivara 0.1"));
     QCOMPARE(form.centralWidget()->size(), QSize(673, 553));
+    const QPoint offCentre = form.frameGeometry().center() - form.screen()->availableGeometry().center();
+    QVERIFY2(offCentre.manhattanLength() <= 4, "the window is not centred on its screen");
     auto *open = form.findChild<QPushButton *>("OpenTestButton");
     QVERIFY(open->isVisible());
     QCOMPARE(open->geometry(), QRect(673 / 2 - 65, 553 / 2 - 64, 130, 32));
