@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <QVarLengthArray>
 
-#include <optional>
 
 // The text of one profile file, parsed once and queried or edited in memory.
 //
