@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <QVarLengthArray>
 
-
 // The text of one profile file, parsed once and queried or edited in memory.
 //
 // Reading follows the private-profile rules: section and key names match
