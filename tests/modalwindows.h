@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -46,18 +47,33 @@ inline void answerNextMessage(SeenMessage *seen)
     });
 }
 
-// Types path into the next file dialog and presses Enter, noting the name
-// the dialog offered first.
-inline void chooseInDialog(const QString &path, QString *offered = nullptr)
+// Types path into a file dialog and presses Enter once the dialog takes the
+// typed name: while it is still selecting the name it offered, a press could
+// accept that name instead.
+inline void typeIntoDialog(const QString &path)
 {
-    whenModal([path, offered](QWidget *modal) {
+    whenModal([path](QWidget *modal) {
         auto *dialog = qobject_cast<QFileDialog *>(modal);
         QVERIFY(dialog);
         auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
         QVERIFY(edit);
+        edit->setText(path);
+        const QString chosen = QFileInfo(dialog->selectedFiles().value(0)).absoluteFilePath();
+        const QString wanted = QFileInfo(path).absoluteFilePath();
+        if (chosen != wanted && chosen != wanted + "." + dialog->defaultSuffix())
+            return typeIntoDialog(path);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+// Chooses path in the next file dialog, noting the name it offered first.
+inline void chooseInDialog(const QString &path, QString *offered = nullptr)
+{
+    whenModal([path, offered](QWidget *modal) {
+        auto *edit = modal->findChild<QLineEdit *>("fileNameEdit");
+        QVERIFY(edit);
         if (offered)
             *offered = edit->text();
-        edit->setText(path);
-        QTest::keyClick(edit, Qt::Key_Return);
+        typeIntoDialog(path);
     });
 }
