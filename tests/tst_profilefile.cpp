@@ -71,12 +71,10 @@ void TstProfileFile::writeCreatesFile()
 void TstProfileFile::writesKeepOtherBytes()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("t.quivara");
-    QVERIFY(QFile::copy(QFINDTESTDATA("data/capitals.quivara"), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QString path = copyOf(dir, "capitals.quivara");
     ProfileFile file(path);
     QVERIFY(file.writeString("Q1", "A2", "Неаполь"));
-    QCOMPARE(fileContents(path), fileContents(QFINDTESTDATA("data/capitals_new_key.expected")));
+    QCOMPARE(fileContents(path), fileContents(dataPath("capitals_new_key.expected")));
     QVERIFY(file.writeInteger("Q1", "LastA", -1));
     QVERIFY(file.writeBool("Test", "ShowResult", false));
     QCOMPARE(file.readInteger("Q1", "LastA", 9), -1);
@@ -87,19 +85,17 @@ void TstProfileFile::writesKeepOtherBytes()
 void TstProfileFile::editIsOneReplacement()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("t.quivara");
-    QVERIFY(QFile::copy(QFINDTESTDATA("data/capitals.quivara"), path));
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QString path = copyOf(dir, "capitals.quivara");
     ProfileFile file(path);
     QVERIFY(file.edit([](IniDocument &doc) {
         doc.writeString("Test", "TestName", "География");
         doc.writeString("Q2", "QLabel", "Столица Испании?");
     }));
-    QByteArray expected = fileContents(QFINDTESTDATA("data/capitals_new_section.expected"));
+    QByteArray expected = fileContents(dataPath("capitals_new_section.expected"));
     expected.replace(Cp1251::encode("TestName=Столицы"), Cp1251::encode("TestName=География"));
     QCOMPARE(fileContents(path), expected);
     // Only the file itself is left in the folder: no temporary file stays behind.
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"t.quivara"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"capitals.quivara"});
 }
 
 void TstProfileFile::relativePathUsesCurrentDirectory()
