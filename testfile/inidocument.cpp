@@ -72,12 +72,19 @@ QByteArrayView headerName(QByteArrayView line)
     return trimBlanks(close >= 0 ? name.first(close) : name);
 }
 
+// Folds name into out, which it resizes; names then match as bytes.
+template<typename Out>
+void foldBytes(QByteArrayView name, Out &out)
+{
+    out.resize(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i)
+        out[i] = char(Cp1251::foldCase(static_cast<unsigned char>(name[i])));
+}
+
 QByteArray folded(QByteArrayView name)
 {
-    const unsigned char *fold = Cp1251::Tables::fold.data();
-    QByteArray f(name.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < name.size(); ++i)
-        f[i] = char(fold[static_cast<unsigned char>(name[i])]);
+    QByteArray f;
+    foldBytes(name, f);
     return f;
 }
 
@@ -85,13 +92,49 @@ bool equalFolded(QByteArrayView raw, QByteArrayView foldedName)
 {
     if (raw.size() != foldedName.size())
         return false;
-    const unsigned char *fold = Cp1251::Tables::fold.data();
     for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (char(fold[static_cast<unsigned char>(raw[i])]) != foldedName[i])
+        if (char(Cp1251::foldCase(static_cast<unsigned char>(raw[i]))) != foldedName[i])
             return false;
     }
     return true;
 }
+
+// Finds line ends in one pass over the text, whatever their style: the
+// next CR and the next LF are each searched for once, not again for every
+// line, so a file of CRs alone takes as long as one of CR LFs.
+class LineSplitter
+{
+public:
+    explicit LineSplitter(QByteArrayView text)
+        : m_text(text)
+    {
+    }
+    // The length of the line at pos, its line end (CR LF, LF or CR) included.
+    qsizetype lineLength(qsizetype pos)
+    {
+        const qsizetype lf = next(m_lf, pos, '\n');
+        const qsizetype cr = next(m_cr, pos, '\r');
+        if (cr < lf)
+            return cr + 1 < m_text.size() && m_text[cr + 1] == '\n' ? cr + 2 - pos : cr + 1 - pos;
+        return lf < m_text.size() ? lf + 1 - pos : m_text.size() - pos;
+    }
+
+private:
+    // The first c at or after pos, or the text's size; found is the
+    // position found last, reused while it lies ahead of pos.
+    qsizetype next(qsizetype &found, qsizetype pos, char c) const
+    {
+        if (found < pos) {
+            const void *p = std::memchr(m_text.data() + pos, c, size_t(m_text.size() - pos));
+            found = p ? static_cast<const char *>(p) - m_text.data() : m_text.size();
+        }
+        return found;
+    }
+
+    QByteArrayView m_text;
+    qsizetype m_lf = -1;
+    qsizetype m_cr = -1;
+};
 
 // The bytes a value is written as. A value is one line, so line breaks
 // become blanks. A value that starts or ends with a blank, or that a pair
@@ -129,14 +172,13 @@ bool IniDocument::foldName(const QString &name, FoldedName &out)
 {
     const QStringView trimmed = trimBlanks(QStringView(name));
     out.resize(trimmed.size());
-    const unsigned char *fold = Cp1251::Tables::fold.data();
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
         const unsigned char byte = Cp1251::encodeChar(trimmed[i]);
         // A character the code page lacks matches nothing in a file; a NUL
         // is a byte like any other in a name.
         if (byte == 0 && trimmed[i].unicode() != 0)
             return false;
-        out[i] = char(fold[byte]);
+        out[i] = char(Cp1251::foldCase(byte));
     }
     return true;
 }
@@ -145,94 +187,84 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
 {
     IniDocument doc;
     doc.m_source = bytes;
-    const char *data = doc.m_source.constData();
-    const qsizetype size = doc.m_source.size();
-    // Growing the section list and its index one by one costs more than a
-    // count of the lines that open with '[' (a hint: indented headers are
-    // missed, and a line of a million '[' counts once).
-    qsizetype headers = size > 0 && data[0] == '[' ? 1 : 0;
-    for (const char *p = data; (p = static_cast<const char *>(std::memchr(p, '\n', data + size - p)));) {
-        if (++p < data + size && *p == '[')
-            ++headers;
-    }
-    doc.m_sections.reserve(headers);
-    doc.m_sectionIndex.reserve(headers);
-    Section *current = nullptr;
-    qsizetype start = 0;
-    while (start < size) {
-        // CR LF, LF alone and CR alone each end a line, as Windows reads them.
-        const QByteArrayView rest(data + start, size - start);
-        qsizetype end = indexOf(rest, '\n');
-        end = end < 0 ? rest.size() : end + 1;
-        const qsizetype cr = indexOf(rest.first(end), '\r');
-        if (cr >= 0 && (cr + 1 == rest.size() || rest[cr + 1] != '\n'))
-            end = cr + 1;
-        // Lines share the bytes of the source: a large file is not copied.
-        const QByteArray line = QByteArray::fromRawData(data + start, end);
-        start += end;
-
+    const QByteArrayView source = doc.m_source;
+    LineSplitter lines(source);
+    Section *current = nullptr; // null before the first header and in a repeated section
+    QByteArray name;
+    for (qsizetype pos = 0; pos < source.size();) {
+        const qsizetype length = lines.lineLength(pos);
+        const QByteArrayView line = source.sliced(pos, length);
         const QByteArrayView text = trimBlanks(content(line));
         if (text.startsWith('[')) {
-            doc.m_sections.append(Section{});
-            current = &doc.m_sections.last();
-            current->lines.reserve(8);
-            current->lines.append(line);
-            // A repeated section is never found: the first of that name wins.
-            const QByteArray name = folded(headerName(line));
-            if (!doc.m_sectionIndex.contains(name))
-                doc.m_sectionIndex.insert(name, int(doc.m_sections.size()) - 1);
-            continue;
+            // A repeated section is never found: the first of that name
+            // wins, and the later one's lines are left as they are.
+            foldBytes(headerName(line), name);
+            current = nullptr;
+            if (!doc.m_sectionIndex.contains(name)) {
+                doc.m_sectionIndex.insert(name, int(doc.m_sections.size()));
+                doc.m_sections.append(Section{pos, pos + length});
+                current = &doc.m_sections.last();
+            }
+        } else if (current && !text.startsWith(';')) { // ';' opens a comment
+            const qsizetype equals = indexOf(content(line), '=');
+            if (equals > 0 && !trimBlanks(line.first(equals)).isEmpty()) {
+                current->insertAt = pos + length; // repeated keys count here too
+                doc.noteKey(*current, Key{pos, length, equals + 1});
+            }
         }
-        if (!current) {
-            // Lines before the first header belong to no section.
-            doc.m_preamble.append(line);
-            continue;
-        }
-        current->lines.append(line);
-        if (text.startsWith(';'))
-            continue; // a comment
-        const qsizetype equals = indexOf(content(line), '=');
-        if (equals > 0 && !trimBlanks(QByteArrayView(line).first(equals)).isEmpty())
-            noteKey(*current, int(current->lines.size()) - 1, int(equals + 1));
+        pos += length;
     }
     return doc;
 }
 
-QByteArrayView IniDocument::keyName(const Section &s, const Key &k)
+QByteArrayView IniDocument::line(const Key &k) const
 {
-    return trimBlanks(QByteArrayView(s.lines[k.line]).first(k.valueStart - 1));
+    if (k.edited >= 0)
+        return m_edits[k.edited];
+    return QByteArrayView(m_source).sliced(k.begin, k.length);
 }
 
-int IniDocument::findKey(const Section &s, QByteArrayView foldedName)
+QByteArrayView IniDocument::headerLine(const Section &s) const
+{
+    if (s.header >= 0)
+        return m_edits[s.header];
+    const QByteArrayView rest = QByteArrayView(m_source).sliced(s.begin);
+    return rest.first(LineSplitter(rest).lineLength(0));
+}
+
+QByteArrayView IniDocument::keyName(const Key &k) const
+{
+    return trimBlanks(line(k).first(k.valueStart - 1));
+}
+
+int IniDocument::findKey(const Section &s, QByteArrayView foldedName) const
 {
     if (!s.index.isEmpty())
         return s.index.value(QByteArray::fromRawData(foldedName.data(), foldedName.size()), -1);
     for (int i = 0; i < s.keys.size(); ++i) {
-        if (equalFolded(keyName(s, s.keys[i]), foldedName))
+        if (equalFolded(keyName(s.keys[i]), foldedName))
             return i;
     }
     return -1;
 }
 
-void IniDocument::noteKey(Section &s, int line, int valueStart)
+void IniDocument::noteKey(Section &s, const Key &k)
 {
-    s.lastKeyLine = line;
-    const QByteArrayView name = trimBlanks(QByteArrayView(s.lines[line]).first(valueStart - 1));
-    FoldedName foldedName(name.size());
-    const unsigned char *fold = Cp1251::Tables::fold.data();
-    for (qsizetype i = 0; i < name.size(); ++i)
-        foldedName[i] = char(fold[static_cast<unsigned char>(name[i])]);
-    if (findKey(s, QByteArrayView(foldedName.data(), foldedName.size())) >= 0)
+    const QByteArrayView name = keyName(k);
+    FoldedName foldedName;
+    foldBytes(name, foldedName);
+    const QByteArrayView key(foldedName.data(), foldedName.size());
+    if (findKey(s, key) >= 0)
         return; // a repeated key: the first one wins
-    s.keys.append(Key{line, valueStart});
+    s.keys.append(k);
     if (!s.index.isEmpty()) {
-        s.index.insert(QByteArray(foldedName.data(), foldedName.size()), int(s.keys.size()) - 1);
+        s.index.insert(key.toByteArray(), int(s.keys.size()) - 1);
     } else if (s.keys.size() > IndexedSectionSize) {
         for (int i = 0; i < s.keys.size(); ++i)
-            s.index.insert(folded(keyName(s, s.keys[i])), i);
+            s.index.insert(folded(keyName(s.keys[i])), i);
     }
     // The listing stops at the first name that no longer fits its buffer.
-    const int bytes = int(name.size()) + 1;
+    const qsizetype bytes = name.size() + 1;
     if (s.listed == s.keys.size() - 1 && s.listedBytes + bytes <= MaxSectionListing) {
         ++s.listed;
         s.listedBytes += bytes;
@@ -241,21 +273,41 @@ void IniDocument::noteKey(Section &s, int line, int valueStart)
 
 QByteArray IniDocument::toBytes() const
 {
-    qsizetype size = 0;
-    for (const QByteArray &line : m_preamble)
-        size += line.size();
-    for (const Section &s : m_sections) {
-        for (const QByteArray &line : s.lines)
-            size += line.size();
-    }
     QByteArray bytes;
+    qsizetype size = m_source.size();
+    for (const QByteArray &edit : m_edits)
+        size += edit.size() + 2;
     bytes.reserve(size);
-    for (const QByteArray &line : m_preamble)
-        bytes += line;
+    const QByteArrayView source = m_source;
+    qsizetype copied = 0; // the source is written up to here
+    auto copyTo = [&](qsizetype end) {
+        bytes.append(source.sliced(copied, end - copied));
+        copied = end;
+    };
+    // A line goes on a line of its own: a last line without a line end gets one.
+    auto appendLine = [&](QByteArrayView line) {
+        if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
+            bytes.append("\r\n");
+        bytes.append(line);
+    };
     for (const Section &s : m_sections) {
-        for (const QByteArray &line : s.lines)
-            bytes += line;
+        if (s.header >= 0) {
+            copyTo(source.size());
+            appendLine(m_edits[s.header]);
+        }
+        for (const Key &k : s.keys) {
+            if (k.begin >= 0 && k.edited >= 0) {
+                copyTo(k.begin);
+                bytes.append(m_edits[k.edited]);
+                copied = k.begin + k.length;
+            } else if (k.begin < 0) {
+                if (s.header < 0)
+                    copyTo(s.insertAt);
+                appendLine(m_edits[k.edited]);
+            }
+        }
     }
+    copyTo(source.size());
     return bytes;
 }
 
@@ -275,9 +327,9 @@ const IniDocument::Section *IniDocument::findSection(const QString &section) con
     return &m_sections[*it];
 }
 
-QString IniDocument::value(const Section &s, const Key &k)
+QString IniDocument::value(const Key &k) const
 {
-    QByteArrayView value = content(s.lines[k.line]).sliced(k.valueStart);
+    QByteArrayView value = content(line(k)).sliced(k.valueStart);
     const qsizetype nul = indexOf(value, '\0');
     if (nul >= 0)
         value = value.first(nul); // a NUL ends the value
@@ -296,7 +348,7 @@ QString IniDocument::readString(const QString &section, const QString &key,
     const Section *s = findSection(section);
     FoldedName name;
     const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
-    return k < 0 ? defaultValue : value(*s, s->keys[k]);
+    return k < 0 ? defaultValue : value(s->keys[k]);
 }
 
 int IniDocument::toInteger(const QString &text, int defaultValue)
@@ -365,7 +417,7 @@ QStringList IniDocument::readSection(const QString &section) const
     QStringList names;
     if (const Section *s = findSection(section)) {
         for (int i = 0; i < s->listed; ++i)
-            names.append(Cp1251::decode(keyName(*s, s->keys[i]).toByteArray()));
+            names.append(Cp1251::decode(keyName(s->keys[i]).toByteArray()));
     }
     return names;
 }
@@ -387,16 +439,9 @@ bool IniDocument::valueExists(const QString &section, const QString &key) const
 QStringList IniDocument::sectionNames() const
 {
     QStringList names;
-    names.reserve(m_sections.size());
-    FoldedName foldedName;
-    for (int i = 0; i < m_sections.size(); ++i) {
-        const QByteArrayView name = headerName(m_sections[i].lines.first());
-        foldedName.resize(name.size());
-        for (qsizetype c = 0; c < name.size(); ++c)
-            foldedName[c] = char(Cp1251::foldCase(static_cast<unsigned char>(name[c])));
-        if (m_sections[i].listed > 0
-            && m_sectionIndex.value(QByteArray::fromRawData(foldedName.data(), foldedName.size())) == i)
-            names.append(Cp1251::decode(name.toByteArray()));
+    for (const Section &s : m_sections) {
+        if (s.listed > 0)
+            names.append(Cp1251::decode(headerName(headerLine(s)).toByteArray()));
     }
     return names;
 }
@@ -407,30 +452,22 @@ QList<IniDocument::Entry> IniDocument::readEntries(const QString &section) const
     if (const Section *s = findSection(section)) {
         entries.reserve(s->keys.size());
         for (int i = 0; i < s->keys.size(); ++i) {
-            const QByteArrayView name = keyName(*s, s->keys[i]);
+            const QByteArrayView name = keyName(s->keys[i]);
             entries.append(Entry{Cp1251::decode(QByteArray::fromRawData(name.data(), name.size())),
-                                 value(*s, s->keys[i]), i < s->listed});
+                                 value(s->keys[i]), i < s->listed});
         }
     }
     return entries;
 }
 
-void IniDocument::endLine(QByteArray &line)
-{
-    if (lineEndLength(line) == 0)
-        line += "\r\n";
-}
-
 int IniDocument::appendSection(const QString &name)
 {
-    if (!m_sections.isEmpty())
-        endLine(m_sections.last().lines.last());
-    else if (!m_preamble.isEmpty())
-        endLine(m_preamble.last());
     const QByteArray encoded = Cp1251::encode(name);
     m_lastSection = -1; // the sections may move
-    m_sections.append(Section{});
-    m_sections.last().lines.append('[' + encoded + "]\r\n");
+    m_edits.append('[' + encoded + "]\r\n");
+    Section s{m_source.size(), m_source.size()};
+    s.header = int(m_edits.size()) - 1;
+    m_sections.append(s);
     const int index = int(m_sections.size()) - 1;
     m_sectionIndex.insert(folded(encoded), index);
     return index;
@@ -451,26 +488,28 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     const int existing = findKey(s, QByteArrayView(foldedKey.data(), foldedKey.size()));
     if (existing >= 0) {
         // Keep the key's own spelling up to '=' and the line's own line end.
-        const Key &k = s.keys[existing];
-        QByteArray &line = s.lines[k.line];
-        const qsizetype ending = lineEndLength(line);
-        if (QByteArrayView(line).sliced(k.valueStart, line.size() - ending - k.valueStart) == text)
+        Key &k = s.keys[existing];
+        const QByteArrayView old = line(k);
+        const qsizetype ending = lineEndLength(old);
+        if (old.sliced(k.valueStart, old.size() - ending - k.valueStart) == text)
             return; // the same value: the line stays as it is
         QByteArray replaced;
         replaced.reserve(k.valueStart + text.size() + ending);
-        replaced.append(QByteArrayView(line).first(k.valueStart)).append(text).append(
-                QByteArrayView(line).last(ending));
-        line = replaced;
+        replaced.append(old.first(k.valueStart)).append(text).append(old.last(ending));
+        if (k.edited >= 0) {
+            m_edits[k.edited] = replaced;
+        } else {
+            m_edits.append(replaced);
+            k.edited = int(m_edits.size()) - 1;
+        }
         return;
     }
     const QByteArray encodedKey = Cp1251::encode(keyName);
-    endLine(s.lines[s.lastKeyLine]);
-    const int at = s.lastKeyLine + 1;
-    QByteArray line;
-    line.reserve(encodedKey.size() + text.size() + 3);
-    line.append(encodedKey).append('=').append(text).append("\r\n");
-    s.lines.insert(at, line);
-    noteKey(s, at, int(encodedKey.size() + 1));
+    QByteArray added;
+    added.reserve(encodedKey.size() + text.size() + 3);
+    added.append(encodedKey).append('=').append(text).append("\r\n");
+    m_edits.append(added);
+    noteKey(s, Key{-1, 0, encodedKey.size() + 1, int(m_edits.size()) - 1});
 }
 
 void IniDocument::writeInteger(const QString &section, const QString &key, int value)

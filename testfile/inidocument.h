@@ -79,33 +79,42 @@ private:
     using FoldedName = QVarLengthArray<char, 64>;
     static bool foldName(const QString &name, FoldedName &out);
 
+    // One key line. A line of the source is its bytes at [begin, begin +
+    // length); a line written since the parse lives in m_edits instead.
     struct Key
     {
-        int line;       // index into Section::lines of the key's first line
-        int valueStart; // byte index after the first '=' in that line
+        qsizetype begin = -1;  // offset in m_source, or -1 for a line added since the parse
+        qsizetype length = 0;  // of the source line, its line end included
+        qsizetype valueStart;  // offset in the line after its first '='
+        int edited = -1;       // index into m_edits of the line that replaces it
     };
+    // The first section of a name. Its bytes run from begin to the next
+    // section's begin; repeated sections of a name seen before, which are
+    // never read or written, stay inside that run untouched.
     struct Section
     {
-        QByteArrayList lines;      // raw lines with their line ends; lines[0] is the header
-        QList<Key> keys;           // distinct keys, first occurrences, in file order
+        qsizetype begin;     // offset in m_source of the header line
+        qsizetype insertAt;  // where added keys go: after the last key line, or the header
+        int header = -1;     // for a section added since the parse: its header line in m_edits
+        QList<Key> keys;     // distinct keys, first occurrences, in file order; added ones last
         QHash<QByteArray, int> index; // folded name -> index into keys, for large sections only
-        int lastKeyLine = 0;       // the last key line, repeats included; 0 (the header) if none
-        int listed = 0;            // how many of keys readSection() lists
-        int listedBytes = 0;
+        int listed = 0;      // how many of keys readSection() lists
+        qsizetype listedBytes = 0;
     };
 
     const Section *findSection(const QString &section) const;
-    static int findKey(const Section &s, QByteArrayView folded);
-    static QByteArrayView keyName(const Section &s, const Key &k);
-    static QString value(const Section &s, const Key &k);
-    static void noteKey(Section &s, int line, int valueStart);
+    QByteArrayView line(const Key &k) const;
+    QByteArrayView headerLine(const Section &s) const;
+    int findKey(const Section &s, QByteArrayView folded) const;
+    QByteArrayView keyName(const Key &k) const;
+    QString value(const Key &k) const;
+    void noteKey(Section &s, const Key &k);
     int appendSection(const QString &name);
-    static void endLine(QByteArray &line);
 
-    QByteArray m_source;       // the parsed bytes, which unedited lines share
-    QByteArrayList m_preamble; // lines before the first section header
-    QList<Section> m_sections;
-    QHash<QByteArray, int> m_sectionIndex; // folded name -> first section of that name
+    QByteArray m_source;       // the parsed bytes, which unedited lines are views into
+    QByteArrayList m_edits;    // lines written since the parse: replaced values, new keys, new headers
+    QList<Section> m_sections; // in file order; sections added since the parse last
+    QHash<QByteArray, int> m_sectionIndex; // folded name -> its section
     mutable int m_lastSection = -1;           // the section found last, by the name asked for
     mutable QString m_lastSectionName;
 };
