@@ -8,17 +8,35 @@
 
 namespace {
 
+// A NUL would end the value in the file, so it is no more storable than a
+// character the code page lacks.
+bool encodable(QChar c)
+{
+    return c.unicode() != 0 && Cp1251::canEncode(c);
+}
+
 bool storable(QChar c)
 {
     // Line breaks inside a memo are stored by the file layer.
-    return c == QChar::LineSeparator || c == QChar::ParagraphSeparator || Cp1251::canEncode(c);
+    return c == QChar::LineSeparator || c == QChar::ParagraphSeparator || encodable(c);
+}
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
 }
 
 } // namespace
 
 QValidator::State FileTextValidator::validate(QString &input, int &pos) const
 {
-    Q_UNUSED(pos);
+    // A line break pasted into one line becomes a blank; CR LF is one break.
+    for (qsizetype i = input.indexOf(QStringLiteral("\r\n")); i >= 0;
+         i = input.indexOf(QStringLiteral("\r\n"), i)) {
+        input.remove(i, 1);
+        if (pos > i)
+            --pos;
+    }
     fixup(input);
     return Acceptable;
 }
@@ -26,7 +44,9 @@ QValidator::State FileTextValidator::validate(QString &input, int &pos) const
 void FileTextValidator::fixup(QString &input) const
 {
     for (QChar &c : input) {
-        if (!Cp1251::canEncode(c))
+        if (isLineBreak(c))
+            c = u' ';
+        else if (!encodable(c))
             c = u'?';
     }
 }
@@ -43,12 +63,19 @@ FileSafeMemo::FileSafeMemo(Limit limit, QWidget *parent)
 
 QString FileSafeMemo::text() const
 {
-    return toPlainText();
+    // The raw text, not toPlainText(), which turns a no-break space into a
+    // plain one: what was loaded and not edited is saved as it was.
+    QString text = document()->toRawText();
+    for (QChar &c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+    }
+    return text;
 }
 
 QStringList FileSafeMemo::lines() const
 {
-    return toPlainText().split(u'\n');
+    return text().split(u'\n');
 }
 
 void FileSafeMemo::onContentsChange(int position, int removed, int added)

@@ -9,12 +9,17 @@ int main(int argc, char *argv[])
 {
     if (!Application::checkDisplay("Quivara Builder"))
         return 1;
-    QApplication app(argc, argv);
+    Application::ignoreFileSizeSignal();
+    const QStringList arguments = Application::arguments(argc, argv);
+    // Qt sees the program's name alone, so that no test name is taken for
+    // one of its options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QTranslator qtTranslation;
     Application::installQtTranslation(qtTranslation);
 
     SingleInstance instance;
-    const std::unique_ptr<TForm1> form = startEditor(instance, QApplication::arguments());
+    const std::unique_ptr<TForm1> form = startEditor(instance, arguments);
     if (!form)
         return 0;
     form->show();

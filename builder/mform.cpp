@@ -4,6 +4,7 @@
 #include "anchors.h"
 #include "appearance.h"
 #include "filesafeinput.h"
+#include "filestore.h"
 #include "messagebox.h"
 #include "questionlist.h"
 #include "weblinks.h"
@@ -349,11 +350,12 @@ void TForm1::QlistClick()
 
 bool TForm1::LoadTestFile(const QString &path)
 {
+    offerRecoveryCopy(path);
     const TestFileCommands::Loaded loaded = TestFileCommands::loadTestFile(path);
-    if (!loaded.ok) {
+    if (!loaded.message.isEmpty())
         showMessage(this, ProgramTitle, loaded.message);
+    if (!loaded.ok)
         return false;
-    }
     FileName = path;
     setWindowTitle(ProgramTitle + QStringLiteral(" - ") + path);
     Pages->show();
@@ -364,6 +366,25 @@ bool TForm1::LoadTestFile(const QString &path)
     RebuildQuestionList();
     m_saved = currentTest();
     return true;
+}
+
+void TForm1::offerRecoveryCopy(const QString &path)
+{
+    // A save in place that was cut short left the test's old contents aside.
+    if (!FileStore::recoveryCopy(path))
+        return;
+    QMessageBox box(QMessageBox::Question, ProgramTitle,
+                    QStringLiteral("Восстановить предыдущую версию теста?"), QMessageBox::NoButton, this);
+    box.setObjectName(QStringLiteral("RestoreBox"));
+    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.setEscapeButton(no);
+    box.exec();
+    if (box.clickedButton() != yes)
+        FileStore::discardRecoveryCopy(path);
+    else if (!FileStore::restoreRecoveryCopy(path))
+        showError(this, ProgramTitle, FileStore::writeErrorMessage(path));
 }
 
 bool TForm1::SaveTestFile(const QString &path)

@@ -68,6 +68,8 @@ private:
 
     bool LoadTestFile(const QString &path);
     bool SaveTestFile(const QString &path);
+    // Asks whether to write back the old contents a cut-short save kept.
+    void offerRecoveryCopy(const QString &path);
     EditorTest currentTest() const;
     void showSettings(const TestSettings &settings);
     bool saveChangesIfWanted();

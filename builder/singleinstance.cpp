@@ -1,9 +1,11 @@
 #include "singleinstance.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+#include <QThread>
 
 namespace {
 
@@ -32,9 +34,39 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::tryToRun()
 {
-    if (!m_lock.tryLock(0))
-        return m_lock.error() != QLockFile::LockFailedError;
-    // Holding the lock, any socket left here belongs to a crashed editor.
+    if (!m_lock.tryLock(0)) {
+        if (runningEditorAnswers())
+            return false;
+        // Nobody answers for the lock, or it is not a lock at all (empty,
+        // garbled, a folder, another user's): take it over where possible.
+        m_lock.removeStaleLockFile();
+        m_lock.tryLock(0);
+    }
+    listen();
+    return true;
+}
+
+bool SingleInstance::runningEditorAnswers()
+{
+    // The holder may have taken the lock a moment ago and not be listening
+    // yet, so it has a little while to answer; connecting is the request.
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        QLocalSocket socket;
+        socket.connectToServer(m_socketPath);
+        if (socket.waitForConnected(AnswerTimeoutMs)) {
+            socket.disconnectFromServer();
+            return true;
+        }
+        QThread::msleep(50);
+    } while (waited.elapsed() < AnswerTimeoutMs);
+    return false;
+}
+
+void SingleInstance::listen()
+{
+    // Nobody answered at the socket, so any left here belongs to a crashed editor.
     QLocalServer::removeServer(m_socketPath);
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -45,13 +77,4 @@ bool SingleInstance::tryToRun()
         }
     });
     m_server->listen(m_socketPath);
-    return true;
-}
-
-void SingleInstance::askRunningToShow()
-{
-    QLocalSocket socket;
-    socket.connectToServer(m_socketPath);
-    if (socket.waitForConnected(1000))
-        socket.disconnectFromServer();
 }

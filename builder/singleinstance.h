@@ -8,8 +8,10 @@ class QLocalServer;
 
 // At most one editor runs at a time. The first start holds a lock file named
 // "Quivara Builder" in a per-user folder and listens there; a later start
-// finds the lock held and asks the first to bring its window forward. A
-// crashed editor's lock is stale and never blocks the next start.
+// finds the lock held and asks the first to bring its window forward. A lock
+// whose holder does not answer at the socket is stale and is replaced, and
+// where the lock cannot be used at all the editor starts anyway: a damaged
+// lock file never keeps the editor from starting.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -21,16 +23,21 @@ public:
     explicit SingleInstance(const QString &folder = QString(), QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // True when no other editor runs; this one then holds the lock until it
-    // is destroyed and hears later starts.
+    // How long a running editor has to answer at its socket.
+    static constexpr int AnswerTimeoutMs = 2000;
+
+    // True when no other editor runs; this one then holds the lock (where it
+    // can) until it is destroyed and hears later starts. False when another
+    // editor answered: it was asked to bring its window to the front.
     bool tryToRun();
-    // Asks the running editor to bring its window to the front.
-    void askRunningToShow();
 
 signals:
     void showRequested();
 
 private:
+    bool runningEditorAnswers();
+    void listen();
+
     QString m_socketPath;
     QLockFile m_lock;
     QLocalServer *m_server = nullptr;

@@ -14,7 +14,6 @@ QString programFileCaption(const QString &programPath)
 std::unique_ptr<TForm1> startEditor(SingleInstance &instance, const QStringList &arguments)
 {
     if (!instance.tryToRun()) {
-        instance.askRunningToShow();
         showMessage(nullptr, programFileCaption(arguments.value(0)),
                     QStringLiteral("Quivara Builder уже запущен!"));
         return nullptr;

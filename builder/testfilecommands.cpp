@@ -6,20 +6,19 @@
 
 namespace TestFileCommands {
 
-QString missingFileMessage(const QString &path)
-{
-    return QStringLiteral("Файл \"%1\" не существует!").arg(path);
-}
-
 Loaded loadTestFile(const QString &path)
 {
     Loaded result;
     if (!QFileInfo(path).isFile()) {
-        result.message = missingFileMessage(path);
+        result.message = FileStore::missingFileMessage(path);
         return result;
     }
-    const IniDocument doc = ProfileFile(path).read();
+    const ProfileFile::Loaded loaded = ProfileFile(path).load();
+    const IniDocument &doc = loaded.document;
     result.ok = true;
+    // Loaded as an unreadable file is, empty, after the message.
+    if (loaded.status == FileStore::Status::TooLarge)
+        result.message = FileStore::tooLargeMessage(path);
     result.test.settings = TestSettings::read(doc);
     EditorDocument &questions = result.test.document;
     const QList<int> numbers = TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc));

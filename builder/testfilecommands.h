@@ -26,7 +26,7 @@ namespace TestFileCommands {
 struct Loaded
 {
     bool ok = false;
-    QString message; // when not ok: the missing-file message
+    QString message; // when not ok: the missing-file message; when ok, what to say first
     EditorTest test;
 };
 
@@ -47,7 +47,5 @@ Saved saveTestFile(const QString &path, const EditorTest &test);
 // Stamps the file with its creation time (the New command), creating it
 // when missing; what else the file holds stays.
 Saved createTestFile(const QString &path, const QDateTime &now);
-
-QString missingFileMessage(const QString &path);
 
 } // namespace TestFileCommands

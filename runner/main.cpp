@@ -8,11 +8,16 @@ int main(int argc, char *argv[])
 {
     if (!Application::checkDisplay("Quivara"))
         return 1;
-    QApplication app(argc, argv);
+    Application::ignoreFileSizeSignal();
+    const QStringList arguments = Application::arguments(argc, argv);
+    // Qt sees the program's name alone, so that no test name is taken for
+    // one of its options.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QTranslator qtTranslation;
     Application::installQtTranslation(qtTranslation);
 
-    TMForm form(QApplication::arguments().value(1));
+    TMForm form(arguments.value(1));
     form.show();
     return QApplication::exec();
 }

@@ -14,10 +14,12 @@ bool TestRun::isCorrectAnswer(const QString &answer)
 QString TestRun::loadTest(const QString &path)
 {
     if (!QFileInfo(path).isFile())
-        return QStringLiteral("Файл \"%1\" не существует!").arg(path);
+        return FileStore::missingFileMessage(path);
 
     m_file = ProfileFile(path);
-    const IniDocument doc = m_file.read();
+    const ProfileFile::Loaded loaded = m_file.load();
+    const IniDocument &doc = loaded.document;
+    m_lastRead = doc;
     m_settings = TestSettings::read(doc);
     m_view.titleSuffix = QStringLiteral(" - ") + m_settings.testName;
 
@@ -31,6 +33,10 @@ QString TestRun::loadTest(const QString &path)
     if (m_sections.isEmpty()) {
         // Nothing may act on the emptied lists, so the window goes back to its start.
         showStartState();
+        // A file too large to be a test is not read; saying so beats
+        // blaming its author for a lack of questions.
+        if (loaded.status == FileStore::Status::TooLarge)
+            return FileStore::tooLargeMessage(path);
         return QStringLiteral("В этом тесте нет тестовых заданий!\r\n\r\n"
                               "Обратитесь к составителю этого теста (%1) "
                               "и спросите, что он имел этим ввиду.")
@@ -46,8 +52,12 @@ QString TestRun::loadTest(const QString &path)
 
 void TestRun::showQuestion(int index)
 {
-    // The file is read again for every question shown, so changes on disk show.
-    showQuestion(index, m_file.read());
+    // The file is read again for every question shown, so changes on disk
+    // show; when it cannot be read, the student goes on with what was read last.
+    const ProfileFile::Loaded loaded = m_file.load();
+    if (loaded.status == FileStore::Status::Ok)
+        m_lastRead = loaded.document;
+    showQuestion(index, m_lastRead);
 }
 
 void TestRun::showQuestion(int index, const IniDocument &doc)

@@ -26,7 +26,8 @@ struct RunView
 // The state of one run through a test: the questions found, the answers
 // chosen and the question on screen. Question texts and options are read
 // from the file each time a question is shown, so a change on disk shows at
-// the next question. Messages for the user come back as text; the run itself
+// the next question; a file that vanishes or turns unreadable mid-run is
+// shown as it was read last. Messages for the user come back as text; the run itself
 // shows nothing.
 class TestRun
 {
@@ -68,6 +69,7 @@ private:
     void applyFinishRule();
 
     ProfileFile m_file{QString()};
+    IniDocument m_lastRead; // the test as last read, for when it can no longer be
     TestSettings m_settings;
     QStringList m_sections;
     QStringList m_answers;

@@ -1,8 +1,5 @@
 #include "profilefile.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 ProfileFile::ProfileFile(const QString &path)
     : m_path(path)
@@ -11,10 +8,13 @@ ProfileFile::ProfileFile(const QString &path)
 
 IniDocument ProfileFile::read() const
 {
-    QFile file(m_path);
-    if (!QFileInfo(m_path).isFile() || !file.open(QIODevice::ReadOnly))
-        return IniDocument();
-    return IniDocument::parse(file.readAll());
+    return load().document;
+}
+
+ProfileFile::Loaded ProfileFile::load() const
+{
+    const FileStore::Contents contents = FileStore::read(m_path);
+    return Loaded{IniDocument::parse(contents.bytes), contents.status};
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,
@@ -71,27 +71,16 @@ bool ProfileFile::writeDateTime(const QString &section, const QString &key, cons
 bool ProfileFile::edit(const std::function<void(IniDocument &)> &edit)
 {
     m_error.clear();
-    const QFileInfo info(m_path);
-    IniDocument doc;
-    if (info.exists()) {
-        // Writing over what could not be read would lose it.
-        QFile file(m_path);
-        if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-            m_error = QStringLiteral("Unable to write to %1").arg(m_path);
-            return false;
-        }
-        doc = IniDocument::parse(file.readAll());
+    const FileStore::Contents contents = FileStore::read(m_path);
+    // Writing over what could not be read would lose it.
+    if (contents.status != FileStore::Status::Ok && contents.status != FileStore::Status::Missing) {
+        m_error = FileStore::writeErrorMessage(m_path);
+        return false;
     }
+    IniDocument doc = IniDocument::parse(contents.bytes);
     edit(doc);
-
-    // QSaveFile writes a temporary file and renames it over the old one, so a
-    // crash or a full disk never leaves half a test; where the folder allows
-    // no new files it writes in place instead.
-    QSaveFile out(m_path);
-    out.setDirectWriteFallback(true);
-    const QByteArray bytes = doc.toBytes();
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        m_error = QStringLiteral("Unable to write to %1").arg(m_path);
+    if (!FileStore::write(m_path, doc.toBytes())) {
+        m_error = FileStore::writeErrorMessage(m_path);
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "filestore.h"
 #include "inidocument.h"
 
 #include <QString>
@@ -23,6 +24,13 @@ public:
 
     // The file's contents; empty when it is missing or cannot be read.
     IniDocument read() const;
+    // The same, with what kept the file from being read.
+    struct Loaded
+    {
+        IniDocument document;
+        FileStore::Status status;
+    };
+    Loaded load() const;
 
     QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
