@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -190,6 +191,13 @@ bool writeInPlace(const QString &target, const QByteArray &bytes, bool takeCopy)
         return false;
     if (old == bytes)
         return true;
+    // Under a file size limit below either length, neither the new contents
+    // nor the old ones could be written back: fail before touching a byte.
+    rlimit limit;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+        && rlim_t(qMax(old.size(), bytes.size())) > limit.rlim_cur) {
+        return false;
+    }
     if (takeCopy && !keepRecoveryCopy(target, old))
         return false;
     auto dropCopy = [&] {

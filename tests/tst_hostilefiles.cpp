@@ -145,10 +145,11 @@ void TstHostileFiles::unreadableFile()
     QProcess helper;
     helper.start(QStringLiteral(TEST_HELPER), {"--as-nobody", "load", path});
     QVERIFY(helper.waitForFinished(30000));
-    QCOMPARE(QString::fromUtf8(helper.readAllStandardOutput()),
+    const QString output = QString::fromUtf8(helper.readAllStandardOutput());
+    QCOMPARE(output.section(QStringLiteral("peak:"), 0, 0),
              QStringLiteral("runner: 0 questions\nВ этом тесте нет тестовых заданий!\r\n\r\n"
                             "Обратитесь к составителю этого теста (Неизвестный автор) и спросите, "
-                            "что он имел этим ввиду.\neditor: 0 questions\n"));
+                            "что он имел этим ввиду.\neditor: 0 questions\n\n"));
 }
 
 QTEST_GUILESS_MAIN(TstHostileFiles)
