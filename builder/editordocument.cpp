@@ -5,10 +5,10 @@ void EditorDocument::setCurrentQuestion(int index)
     m_currentQuestion = valid(index) ? index : -1;
 }
 
-void EditorDocument::addQuestion(const QString &text)
+void EditorDocument::addQuestion(const QString &text, const QStringList &answers)
 {
     m_questionTexts.append(text);
-    m_answerLists.append(QStringList());
+    m_answerLists.append(answers);
     m_currentQuestion = int(m_questionTexts.size()) - 1;
 }
 

@@ -21,8 +21,9 @@ public:
     int currentQuestion() const { return m_currentQuestion; }
     void setCurrentQuestion(int index);
 
-    // Appends a question without options and makes it the current one.
-    void addQuestion(const QString &text);
+    // Appends a question, without options or with these, and makes it the
+    // current one.
+    void addQuestion(const QString &text, const QStringList &answers = {});
     void addAnswer(int index, const QString &text);
     // Later questions move down by one; the current question is left as it is
     // for the caller to choose anew.

@@ -25,15 +25,16 @@ Loaded loadTestFile(const QString &path)
     questions.reserve(int(numbers.size()));
     for (const int n : numbers) {
         const TestLayout::Question question = TestLayout::readQuestion(doc, TestLayout::questionSection(n));
-        questions.addQuestion(question.text.isNull()
-                                      ? TestLayout::NoQuestionText
-                                      : TestLayout::questionTextFromFile(question.text));
-        const int index = questions.questionCount() - 1;
         // Only options whose keys the section listing reaches are loaded.
+        QStringList answers;
+        answers.reserve(question.options.size());
         for (const TestLayout::Option &option : question.options) {
             if (option.listed)
-                questions.addAnswer(index, option.text);
+                answers.append(option.text);
         }
+        questions.addQuestion(question.text.isNull() ? TestLayout::NoQuestionText
+                                                     : TestLayout::questionTextFromFile(question.text),
+                              answers);
     }
     questions.setCurrentQuestion(-1);
     return result;

@@ -88,6 +88,17 @@ QByteArray folded(QByteArrayView name)
     return f;
 }
 
+// FNV-1a: cheap, and enough to tell "Q1" from "Q2".
+quint32 nameHash(QByteArrayView folded)
+{
+    quint32 hash = 2166136261u;
+    for (const char c : folded) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
 bool equalFolded(QByteArrayView raw, QByteArrayView foldedName)
 {
     if (raw.size() != foldedName.size())
@@ -190,7 +201,7 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     const QByteArrayView source = doc.m_source;
     LineSplitter lines(source);
     Section *current = nullptr; // null before the first header and in a repeated section
-    QByteArray name;
+    FoldedName name;
     for (qsizetype pos = 0; pos < source.size();) {
         const qsizetype length = lines.lineLength(pos);
         const QByteArrayView line = source.sliced(pos, length);
@@ -198,11 +209,15 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
         if (text.startsWith('[')) {
             // A repeated section is never found: the first of that name
             // wins, and the later one's lines are left as they are.
-            foldBytes(headerName(line), name);
+            const QByteArrayView raw = headerName(line);
+            foldBytes(raw, name);
+            const QByteArrayView folded(name.data(), name.size());
+            const quint32 hash = nameHash(folded);
             current = nullptr;
-            if (!doc.m_sectionIndex.contains(name)) {
-                doc.m_sectionIndex.insert(name, int(doc.m_sections.size()));
-                doc.m_sections.append(Section{pos, pos + length});
+            if (doc.findSection(folded, hash) < 0) {
+                doc.m_sections.append(Section{pos, pos + length, raw.data() - source.data(), raw.size(), hash});
+                doc.m_sections.last().firstKey = int(doc.m_keys.size());
+                doc.indexSection(int(doc.m_sections.size()) - 1);
                 current = &doc.m_sections.last();
             }
         } else if (current && !text.startsWith(';')) { // ';' opens a comment
@@ -224,12 +239,43 @@ QByteArrayView IniDocument::line(const Key &k) const
     return QByteArrayView(m_source).sliced(k.begin, k.length);
 }
 
-QByteArrayView IniDocument::headerLine(const Section &s) const
+QByteArrayView IniDocument::sectionName(const Section &s) const
 {
     if (s.header >= 0)
-        return m_edits[s.header];
-    const QByteArrayView rest = QByteArrayView(m_source).sliced(s.begin);
-    return rest.first(LineSplitter(rest).lineLength(0));
+        return headerName(m_edits[s.header]);
+    return QByteArrayView(m_source).sliced(s.nameBegin, s.nameLength);
+}
+
+int IniDocument::findSection(QByteArrayView folded, quint32 hash) const
+{
+    if (m_sectionSlots.isEmpty())
+        return -1;
+    const qsizetype mask = m_sectionSlots.size() - 1;
+    for (qsizetype slot = hash & mask;; slot = (slot + 1) & mask) {
+        const int index = m_sectionSlots[slot] - 1;
+        if (index < 0)
+            return -1;
+        const Section &s = m_sections[index];
+        if (s.hash == hash && equalFolded(sectionName(s), folded))
+            return index;
+    }
+}
+
+void IniDocument::indexSection(int section)
+{
+    if (m_sections.size() * 2 > m_sectionSlots.size()) {
+        // Grow to four times the sections, and place them all again.
+        m_sectionSlots.fill(0, qMax<qsizetype>(16, qNextPowerOfTwo(quint64(m_sections.size()) * 4 - 1)));
+        for (int i = 0; i < m_sections.size(); ++i) {
+            if (i != section)
+                indexSection(i);
+        }
+    }
+    const qsizetype mask = m_sectionSlots.size() - 1;
+    qsizetype slot = m_sections[section].hash & mask;
+    while (m_sectionSlots[slot] != 0)
+        slot = (slot + 1) & mask;
+    m_sectionSlots[slot] = section + 1;
 }
 
 QByteArrayView IniDocument::keyName(const Key &k) const
@@ -241,8 +287,8 @@ int IniDocument::findKey(const Section &s, QByteArrayView foldedName) const
 {
     if (!s.index.isEmpty())
         return s.index.value(QByteArray::fromRawData(foldedName.data(), foldedName.size()), -1);
-    for (int i = 0; i < s.keys.size(); ++i) {
-        if (equalFolded(keyName(s.keys[i]), foldedName))
+    for (int i = 0; i < keyCount(s); ++i) {
+        if (equalFolded(keyName(keyAt(s, i)), foldedName))
             return i;
     }
     return -1;
@@ -256,16 +302,22 @@ void IniDocument::noteKey(Section &s, const Key &k)
     const QByteArrayView key(foldedName.data(), foldedName.size());
     if (findKey(s, key) >= 0)
         return; // a repeated key: the first one wins
-    s.keys.append(k);
+    if (k.begin >= 0) {
+        m_keys.append(k); // the parse adds the keys of one section at a time
+        ++s.sourceKeys;
+    } else {
+        s.added.append(k);
+    }
+    const int count = keyCount(s);
     if (!s.index.isEmpty()) {
-        s.index.insert(key.toByteArray(), int(s.keys.size()) - 1);
-    } else if (s.keys.size() > IndexedSectionSize) {
-        for (int i = 0; i < s.keys.size(); ++i)
-            s.index.insert(folded(keyName(s.keys[i])), i);
+        s.index.insert(key.toByteArray(), count - 1);
+    } else if (count > IndexedSectionSize) {
+        for (int i = 0; i < count; ++i)
+            s.index.insert(folded(keyName(keyAt(s, i))), i);
     }
     // The listing stops at the first name that no longer fits its buffer.
     const qsizetype bytes = name.size() + 1;
-    if (s.listed == s.keys.size() - 1 && s.listedBytes + bytes <= MaxSectionListing) {
+    if (s.listed == count - 1 && s.listedBytes + bytes <= MaxSectionListing) {
         ++s.listed;
         s.listedBytes += bytes;
     }
@@ -295,7 +347,8 @@ QByteArray IniDocument::toBytes() const
             copyTo(source.size());
             appendLine(m_edits[s.header]);
         }
-        for (const Key &k : s.keys) {
+        for (int i = 0; i < keyCount(s); ++i) {
+            const Key &k = keyAt(s, i);
             if (k.begin >= 0 && k.edited >= 0) {
                 copyTo(k.begin);
                 bytes.append(m_edits[k.edited]);
@@ -319,15 +372,22 @@ const IniDocument::Section *IniDocument::findSection(const QString &section) con
     FoldedName name;
     if (!foldName(section, name))
         return nullptr;
-    const auto it = m_sectionIndex.constFind(QByteArray::fromRawData(name.data(), name.size()));
-    if (it == m_sectionIndex.cend())
+    const QByteArrayView folded(name.data(), name.size());
+    const int index = findSection(folded, nameHash(folded));
+    if (index < 0)
         return nullptr;
-    m_lastSection = *it;
+    m_lastSection = index;
     m_lastSectionName = section;
-    return &m_sections[*it];
+    return &m_sections[index];
 }
 
 QString IniDocument::value(const Key &k) const
+{
+    const QByteArrayView bytes = storedValue(k);
+    return Cp1251::decode(QByteArray::fromRawData(bytes.data(), bytes.size()));
+}
+
+QByteArrayView IniDocument::storedValue(const Key &k) const
 {
     QByteArrayView value = content(line(k)).sliced(k.valueStart);
     const qsizetype nul = indexOf(value, '\0');
@@ -338,8 +398,7 @@ QString IniDocument::value(const Key &k) const
         && (value.front() == '"' || value.front() == '\'')) {
         value = value.sliced(1, value.size() - 2);
     }
-    value = value.first(qMin<qsizetype>(value.size(), MaxValueLength));
-    return Cp1251::decode(QByteArray::fromRawData(value.data(), value.size()));
+    return value.first(qMin<qsizetype>(value.size(), MaxValueLength));
 }
 
 QString IniDocument::readString(const QString &section, const QString &key,
@@ -348,37 +407,52 @@ QString IniDocument::readString(const QString &section, const QString &key,
     const Section *s = findSection(section);
     FoldedName name;
     const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
-    return k < 0 ? defaultValue : value(s->keys[k]);
+    return k < 0 ? defaultValue : value(keyAt(*s, k));
 }
 
-int IniDocument::toInteger(const QString &text, int defaultValue)
-{
-    QStringView t = text;
-    QString replaced;
-    if (t.size() >= 3 && (t.startsWith(u"0x") || t.startsWith(u"0X"))) {
-        replaced = u'$' + text.mid(2);
-        t = replaced;
-    }
-    qsizetype i = 0;
-    while (i < t.size() && t[i] == u' ')
-        ++i; // leading spaces only; a tab is not skipped
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'-' || t[i] == u'+'))
-        negative = t[i++] == u'-';
+namespace {
 
+char16_t unit(QChar c)
+{
+    return c.unicode();
+}
+
+char16_t unit(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
+// The integer rules on text or on stored bytes alike: every character that
+// matters is ASCII.
+template<typename View>
+int parseInteger(View t, int defaultValue)
+{
+    auto at = [&](qsizetype i) { return unit(t[i]); };
+    qsizetype i = 0;
+    bool negative = false;
     bool hex = false;
-    if (i < t.size() && (t[i] == u'$' || t[i] == u'x' || t[i] == u'X')) {
+    if (t.size() >= 3 && at(0) == u'0' && (at(1) == u'x' || at(1) == u'X')) {
+        // "0x" stands for "$": no blanks or sign before it.
         hex = true;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == u'0' && (t[i + 1] == u'x' || t[i + 1] == u'X')) {
-        hex = true;
-        i += 2;
+        i = 2;
+    } else {
+        while (i < t.size() && at(i) == u' ')
+            ++i; // leading spaces only; a tab is not skipped
+        if (i < t.size() && (at(i) == u'-' || at(i) == u'+'))
+            negative = at(i++) == u'-';
+        if (i < t.size() && (at(i) == u'$' || at(i) == u'x' || at(i) == u'X')) {
+            hex = true;
+            ++i;
+        } else if (i + 1 < t.size() && at(i) == u'0' && (at(i + 1) == u'x' || at(i + 1) == u'X')) {
+            hex = true;
+            i += 2;
+        }
     }
     if (i == t.size())
         return defaultValue; // no digits
     quint64 magnitude = 0;
     for (; i < t.size(); ++i) {
-        const char16_t c = t[i].unicode();
+        const char16_t c = at(i);
         int digit;
         if (c >= u'0' && c <= u'9')
             digit = c - u'0';
@@ -402,6 +476,18 @@ int IniDocument::toInteger(const QString &text, int defaultValue)
     return static_cast<qint32>(negative ? -qint64(magnitude) : qint64(magnitude));
 }
 
+} // namespace
+
+int IniDocument::toInteger(QStringView text, int defaultValue)
+{
+    return parseInteger(text, defaultValue);
+}
+
+int IniDocument::toInteger(QByteArrayView stored, int defaultValue)
+{
+    return parseInteger(stored, defaultValue);
+}
+
 int IniDocument::readInteger(const QString &section, const QString &key, int defaultValue) const
 {
     return toInteger(readString(section, key, QString()), defaultValue);
@@ -417,7 +503,7 @@ QStringList IniDocument::readSection(const QString &section) const
     QStringList names;
     if (const Section *s = findSection(section)) {
         for (int i = 0; i < s->listed; ++i)
-            names.append(Cp1251::decode(keyName(s->keys[i]).toByteArray()));
+            names.append(Cp1251::decode(keyName(keyAt(*s, i)).toByteArray()));
     }
     return names;
 }
@@ -441,23 +527,38 @@ QStringList IniDocument::sectionNames() const
     QStringList names;
     for (const Section &s : m_sections) {
         if (s.listed > 0)
-            names.append(Cp1251::decode(headerName(headerLine(s)).toByteArray()));
+            names.append(Cp1251::decode(sectionName(s).toByteArray()));
     }
     return names;
 }
 
-QList<IniDocument::Entry> IniDocument::readEntries(const QString &section) const
+QList<QByteArrayView> IniDocument::sectionNameBytes() const
 {
-    QList<Entry> entries;
+    QList<QByteArrayView> names;
+    names.reserve(m_sections.size());
+    for (const Section &s : m_sections) {
+        if (s.listed > 0)
+            names.append(sectionName(s));
+    }
+    return names;
+}
+
+IniDocument::Entries IniDocument::readEntries(const QString &section) const
+{
+    Entries entries;
     if (const Section *s = findSection(section)) {
-        entries.reserve(s->keys.size());
-        for (int i = 0; i < s->keys.size(); ++i) {
-            const QByteArrayView name = keyName(s->keys[i]);
-            entries.append(Entry{Cp1251::decode(QByteArray::fromRawData(name.data(), name.size())),
-                                 value(s->keys[i]), i < s->listed});
+        entries.reserve(keyCount(*s));
+        for (int i = 0; i < keyCount(*s); ++i) {
+            const Key &k = keyAt(*s, i);
+            entries.append(Entry{keyName(k), storedValue(k), i < s->listed});
         }
     }
     return entries;
+}
+
+QString IniDocument::Entry::value() const
+{
+    return Cp1251::decode(QByteArray::fromRawData(stored.data(), stored.size()));
 }
 
 int IniDocument::appendSection(const QString &name)
@@ -465,11 +566,11 @@ int IniDocument::appendSection(const QString &name)
     const QByteArray encoded = Cp1251::encode(name);
     m_lastSection = -1; // the sections may move
     m_edits.append('[' + encoded + "]\r\n");
-    Section s{m_source.size(), m_source.size()};
+    Section s{m_source.size(), m_source.size(), 0, 0, nameHash(folded(trimBlanks(QByteArrayView(encoded))))};
     s.header = int(m_edits.size()) - 1;
     m_sections.append(s);
     const int index = int(m_sections.size()) - 1;
-    m_sectionIndex.insert(folded(encoded), index);
+    indexSection(index);
     return index;
 }
 
@@ -488,7 +589,7 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     const int existing = findKey(s, QByteArrayView(foldedKey.data(), foldedKey.size()));
     if (existing >= 0) {
         // Keep the key's own spelling up to '=' and the line's own line end.
-        Key &k = s.keys[existing];
+        Key &k = keyAt(s, existing);
         const QByteArrayView old = line(k);
         const qsizetype ending = lineEndLength(old);
         if (old.sliced(k.valueStart, old.size() - ending - k.valueStart) == text)

@@ -48,16 +48,23 @@ public:
     // The name of every section that sectionExists(), first spellings only,
     // in file order.
     QStringList sectionNames() const;
+    // The same names as stored, in Windows-1251, for callers that only
+    // match them; valid while the document lives unedited.
+    QList<QByteArrayView> sectionNameBytes() const;
 
+    // One key as stored, in Windows-1251: its bytes stay valid while the
+    // document lives unedited, and are decoded only where asked for.
     struct Entry
     {
-        QString name;
-        QString value;       // as readString() returns it
-        bool listed = false; // whether readSection() lists the name
+        QByteArrayView name;
+        QByteArrayView stored; // the value's bytes, as readString() reads them
+        bool listed = false;   // whether readSection() lists the name
+        QString value() const; // as readString() returns it
     };
+    using Entries = QVarLengthArray<Entry, 16>;
     // Every key of the section once, in file order, with its value: one
     // pass for callers that want most of a section.
-    QList<Entry> readEntries(const QString &section) const;
+    Entries readEntries(const QString &section) const;
 
     // Replaces the value in place, or adds the key after the section's last
     // key, or adds the section at the end. Line breaks in value become blanks,
@@ -70,7 +77,8 @@ public:
     void writeDateTime(const QString &section, const QString &key, const QDateTime &value,
                        const QLocale &locale = QLocale::system());
 
-    static int toInteger(const QString &text, int defaultValue);
+    static int toInteger(QStringView text, int defaultValue);
+    static int toInteger(QByteArrayView stored, int defaultValue);
     static QString dateTimeText(const QDateTime &value, const QLocale &locale);
 
 private:
@@ -95,26 +103,45 @@ private:
     {
         qsizetype begin;     // offset in m_source of the header line
         qsizetype insertAt;  // where added keys go: after the last key line, or the header
+        qsizetype nameBegin; // the name in the header line, as an offset in m_source
+        qsizetype nameLength;
+        quint32 hash;        // of the folded name
         int header = -1;     // for a section added since the parse: its header line in m_edits
-        QList<Key> keys;     // distinct keys, first occurrences, in file order; added ones last
-        QHash<QByteArray, int> index; // folded name -> index into keys, for large sections only
-        int listed = 0;      // how many of keys readSection() lists
+        // Its distinct keys, first occurrences, in file order: those of the
+        // source at m_keys[firstKey...], then those added since the parse.
+        int firstKey = 0;
+        int sourceKeys = 0;
+        QList<Key> added;
+        QHash<QByteArray, int> index; // folded name -> key number, for large sections only
+        int listed = 0;      // how many of its keys readSection() lists
         qsizetype listedBytes = 0;
     };
 
+    static int keyCount(const Section &s) { return s.sourceKeys + int(s.added.size()); }
+    const Key &keyAt(const Section &s, int i) const
+    {
+        return i < s.sourceKeys ? m_keys[s.firstKey + i] : s.added[i - s.sourceKeys];
+    }
+    Key &keyAt(Section &s, int i) { return i < s.sourceKeys ? m_keys[s.firstKey + i] : s.added[i - s.sourceKeys]; }
     const Section *findSection(const QString &section) const;
     QByteArrayView line(const Key &k) const;
-    QByteArrayView headerLine(const Section &s) const;
+    QByteArrayView sectionName(const Section &s) const;
+    int findSection(QByteArrayView folded, quint32 hash) const;
+    void indexSection(int section);
     int findKey(const Section &s, QByteArrayView folded) const;
     QByteArrayView keyName(const Key &k) const;
     QString value(const Key &k) const;
+    QByteArrayView storedValue(const Key &k) const;
     void noteKey(Section &s, const Key &k);
     int appendSection(const QString &name);
 
     QByteArray m_source;       // the parsed bytes, which unedited lines are views into
     QByteArrayList m_edits;    // lines written since the parse: replaced values, new keys, new headers
     QList<Section> m_sections; // in file order; sections added since the parse last
-    QHash<QByteArray, int> m_sectionIndex; // folded name -> its section
+    QList<Key> m_keys;         // the source's keys, section by section
+    // Open addressing by name hash: each slot holds a section's index + 1,
+    // or 0 when empty; a quarter to a half of the slots are in use.
+    QList<int> m_sectionSlots;
     mutable int m_lastSection = -1;           // the section found last, by the name asked for
     mutable QString m_lastSectionName;
 };

@@ -1,5 +1,7 @@
 #include "testlayout.h"
 
+#include "cp1251.h"
+
 #include <QStringBuilder>
 
 #include <algorithm>
@@ -15,20 +17,33 @@ const QString ShowResultKey = QStringLiteral("ShowResult");
 const QString DisableOpenTestKey = QStringLiteral("DisableOpenTest");
 const QString ExitOnCompleteKey = QStringLiteral("ExitOnComplete");
 
-// The number in a name such as "Q12" or "a3" (letter case aside, as names
-// are matched), or -1 when the name is not prefix + a number written
-// without leading zeros.
-int numberAfter(QChar prefix, const QString &name)
+bool sameName(QByteArrayView stored, QByteArrayView name)
 {
-    if (name.size() < 2 || name.size() > 11 || name[0].toCaseFolded() != prefix.toCaseFolded())
+    if (stored.size() != name.size())
+        return false;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (Cp1251::foldCase(static_cast<unsigned char>(stored[i]))
+            != Cp1251::foldCase(static_cast<unsigned char>(name[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The number in a stored name such as "Q12" or "a3" (letter case aside, as
+// names are matched), or -1 when the name is not prefix + a number written
+// without leading zeros.
+int numberAfter(char prefix, QByteArrayView name)
+{
+    if (name.size() < 2 || name.size() > 11 || !sameName(name.first(1), QByteArrayView(&prefix, 1)))
         return -1;
-    if (name[1] == u'0' && name.size() > 2)
+    if (name[1] == '0' && name.size() > 2)
         return -1;
     qint64 n = 0;
     for (qsizetype i = 1; i < name.size(); ++i) {
-        if (name[i] < u'0' || name[i] > u'9')
+        if (name[i] < '0' || name[i] > '9')
             return -1;
-        n = n * 10 + (name[i].unicode() - u'0');
+        n = n * 10 + (name[i] - '0');
     }
     return n <= std::numeric_limits<int>::max() ? int(n) : -1;
 }
@@ -56,8 +71,8 @@ int lastQuestion(const IniDocument &doc)
 QList<int> questionNumbers(const IniDocument &doc, int lastQ)
 {
     QList<int> numbers;
-    for (const QString &name : doc.sectionNames()) {
-        const int n = numberAfter(u'Q', name);
+    for (const QByteArrayView name : doc.sectionNameBytes()) {
+        const int n = numberAfter('Q', name);
         if (n >= 0 && n <= lastQ)
             numbers.append(n);
     }
@@ -69,23 +84,24 @@ Question readQuestion(const IniDocument &doc, const QString &section)
 {
     // One pass over the section: a question is read whole, every time it is
     // shown or loaded.
-    const QList<IniDocument::Entry> entries = doc.readEntries(section);
+    const IniDocument::Entries entries = doc.readEntries(section);
     Question question;
     int lastA = 0;
-    auto named = [](const QString &name, const QString &key) {
-        return name.size() == key.size() && name.compare(key, Qt::CaseInsensitive) == 0;
-    };
+    static const QByteArray questionTextKey = Cp1251::encode(QuestionTextKey);
+    static const QByteArray lastAnswerKey = Cp1251::encode(LastAnswerKey);
     for (const IniDocument::Entry &e : entries) {
-        if (named(e.name, QuestionTextKey))
-            question.text = e.value.isNull() ? QStringLiteral("") : e.value;
-        else if (named(e.name, LastAnswerKey))
-            lastA = IniDocument::toInteger(e.value, 0);
+        if (sameName(e.name, questionTextKey)) {
+            const QString text = e.value();
+            question.text = text.isNull() ? QStringLiteral("") : text; // present, if empty
+        } else if (sameName(e.name, lastAnswerKey)) {
+            lastA = IniDocument::toInteger(e.stored, 0);
+        }
     }
     question.options.reserve(entries.size());
     for (const IniDocument::Entry &e : entries) {
-        const int k = numberAfter(u'A', e.name);
+        const int k = numberAfter('A', e.name);
         if (k >= 0 && k <= lastA)
-            question.options.append(Option{k, e.value, e.listed});
+            question.options.append(Option{k, e.value(), e.listed});
     }
     std::sort(question.options.begin(), question.options.end(),
               [](const Option &a, const Option &b) { return a.number < b.number; });

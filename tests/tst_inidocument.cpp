@@ -200,7 +200,7 @@ void TstIniDocument::sectionsAndKeys()
     QCOMPARE(doc.readSection(section), keys);
     QStringList entries;
     for (const IniDocument::Entry &e : doc.readEntries(section))
-        entries.append(e.name);
+        entries.append(Cp1251::decode(e.name.toByteArray()));
     QCOMPARE(entries, keys);
     QCOMPARE(doc.sectionExists(section), !keys.isEmpty());
     for (const QString &key : keys) {
