@@ -229,11 +229,11 @@ void TstIniDocument::sectionListingStopsAtItsLimit()
     QVERIFY(!doc.valueExists("s", QStringLiteral("A%1").arg(listed.size())));
     // Reading a value has no such limit.
     QCOMPARE(doc.readString("s", "A19999", Default), "x");
-    const QList<IniDocument::Entry> entries = doc.readEntries("s");
+    const IniDocument::Entries entries = doc.readEntries("s");
     QCOMPARE(entries.size(), 20000);
     QVERIFY(entries[listed.size() - 1].listed);
     QVERIFY(!entries[listed.size()].listed);
-    QCOMPARE(entries.last().value, QStringLiteral("x"));
+    QCOMPARE(entries.last().value(), QStringLiteral("x"));
 }
 
 void TstIniDocument::untouchedFileKeepsItsBytes_data()
