@@ -45,11 +45,10 @@ Text trimBlanks(const Text &text)
 // Length of the line end ("\r\n", "\n", "\r" or none) closing a raw line.
 qsizetype lineEndLength(QByteArrayView line)
 {
-    if (line.endsWith("\r\n"))
-        return 2;
-    if (line.endsWith('\n') || line.endsWith('\r'))
-        return 1;
-    return 0;
+    const qsizetype n = line.size();
+    if (n == 0 || (line[n - 1] != '\n' && line[n - 1] != '\r'))
+        return 0;
+    return n >= 2 && line[n - 1] == '\n' && line[n - 2] == '\r' ? 2 : 1;
 }
 
 QByteArrayView content(QByteArrayView line)
@@ -152,36 +151,37 @@ private:
 // of quotes encloses, would lose those on the way back; one more pair keeps
 // them.
 template<typename Bytes>
-void encodeForWrite(const QString &value, Bytes &out)
+void encodeForWrite(QStringView text, Bytes &out)
 {
-    QString single = value;
-    if (single.contains(u'\r') || single.contains(u'\n')) {
-        single.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        single.replace(u'\r', u' ').replace(u'\n', u' ');
-    }
-    // Read through a const view: front() of a shared QString would copy it.
-    const QStringView text = single;
     const bool edgeBlank = !text.isEmpty() && (isBlank(text.front()) || isBlank(text.back()));
     const bool enclosed = text.size() >= 2 && text.front() == text.back()
             && (text.front() == u'"' || text.front() == u'\'');
     const bool quoted = edgeBlank || enclosed;
-    out.resize(single.size() + (quoted ? 2 : 0));
+    out.resize(text.size() + (quoted ? 2 : 0));
     char *bytes = out.data();
     if (quoted)
         *bytes++ = '"';
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            *bytes++ = ' '; // CR LF, CR and LF each become one blank
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            continue;
+        }
         const unsigned char b = Cp1251::encodeChar(c);
         *bytes++ = b != 0 || c.unicode() == 0 ? char(b) : '?';
     }
     if (quoted)
-        *bytes = '"';
+        *bytes++ = '"';
+    out.resize(bytes - out.data());
 }
 
 } // namespace
 
-bool IniDocument::foldName(const QString &name, FoldedName &out)
+bool IniDocument::foldName(QStringView name, FoldedName &out)
 {
-    const QStringView trimmed = trimBlanks(QStringView(name));
+    const QStringView trimmed = trimBlanks(name);
     out.resize(trimmed.size());
     for (qsizetype i = 0; i < trimmed.size(); ++i) {
         const unsigned char byte = Cp1251::encodeChar(trimmed[i]);
@@ -287,14 +287,16 @@ int IniDocument::findKey(const Section &s, QByteArrayView foldedName) const
 {
     if (!s.index.isEmpty())
         return s.index.value(QByteArray::fromRawData(foldedName.data(), foldedName.size()), -1);
+    const quint32 hash = nameHash(foldedName);
     for (int i = 0; i < keyCount(s); ++i) {
-        if (equalFolded(keyName(keyAt(s, i)), foldedName))
+        const Key &k = keyAt(s, i);
+        if (k.hash == hash && equalFolded(keyName(k), foldedName))
             return i;
     }
     return -1;
 }
 
-void IniDocument::noteKey(Section &s, const Key &k)
+void IniDocument::noteKey(Section &s, Key k)
 {
     const QByteArrayView name = keyName(k);
     FoldedName foldedName;
@@ -302,6 +304,7 @@ void IniDocument::noteKey(Section &s, const Key &k)
     const QByteArrayView key(foldedName.data(), foldedName.size());
     if (findKey(s, key) >= 0)
         return; // a repeated key: the first one wins
+    k.hash = nameHash(key);
     if (k.begin >= 0) {
         m_keys.append(k); // the parse adds the keys of one section at a time
         ++s.sourceKeys;
@@ -580,7 +583,7 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     encodeForWrite(value, encoded);
     const QByteArrayView text(encoded.data(), encoded.size());
     const QString sectionName = trimBlanks(section);
-    const QString keyName = trimBlanks(key);
+    const QStringView keyName = trimBlanks(QStringView(key));
 
     const Section *found = findSection(sectionName);
     Section &s = found ? m_sections[found - m_sections.constData()] : m_sections[appendSection(sectionName)];
@@ -605,7 +608,7 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
         }
         return;
     }
-    const QByteArray encodedKey = Cp1251::encode(keyName);
+    const QByteArray encodedKey = Cp1251::encode(keyName.toString());
     QByteArray added;
     added.reserve(encodedKey.size() + text.size() + 3);
     added.append(encodedKey).append('=').append(text).append("\r\n");

@@ -85,7 +85,7 @@ private:
     // Names are compared as case-folded Windows-1251 bytes, so lookups need
     // no decoding and no allocation.
     using FoldedName = QVarLengthArray<char, 64>;
-    static bool foldName(const QString &name, FoldedName &out);
+    static bool foldName(QStringView name, FoldedName &out);
 
     // One key line. A line of the source is its bytes at [begin, begin +
     // length); a line written since the parse lives in m_edits instead.
@@ -95,6 +95,7 @@ private:
         qsizetype length = 0;  // of the source line, its line end included
         qsizetype valueStart;  // offset in the line after its first '='
         int edited = -1;       // index into m_edits of the line that replaces it
+        quint32 hash = 0;      // of the folded name
     };
     // The first section of a name. Its bytes run from begin to the next
     // section's begin; repeated sections of a name seen before, which are
@@ -132,7 +133,7 @@ private:
     QByteArrayView keyName(const Key &k) const;
     QString value(const Key &k) const;
     QByteArrayView storedValue(const Key &k) const;
-    void noteKey(Section &s, const Key &k);
+    void noteKey(Section &s, Key k);
     int appendSection(const QString &name);
 
     QByteArray m_source;       // the parsed bytes, which unedited lines are views into

@@ -60,7 +60,14 @@ QString questionSection(int number)
 
 QString answerKey(int number)
 {
-    return QLatin1Char('A') % QString::number(number);
+    // A save names the first few keys of every question: made once.
+    static const QStringList first = [] {
+        QStringList keys;
+        for (int k = 0; k < 32; ++k)
+            keys.append(QLatin1Char('A') % QString::number(k));
+        return keys;
+    }();
+    return number >= 0 && number < first.size() ? first[number] : QLatin1Char('A') % QString::number(number);
 }
 
 int lastQuestion(const IniDocument &doc)
