@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-translations-l10n
     xvfb xauth fonts-dejavu-core fonts-liberation2
     clang libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
-    desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev
+    desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file strace
     at-spi2-core dbus python3-pyatspi
 )
 

@@ -3,6 +3,7 @@
 #include "inidocument.h"
 
 #include <QList>
+#include <QVarLengthArray>
 #include <QString>
 
 // Where a test keeps what in its profile file, and the defaults of a reader.
@@ -54,7 +55,7 @@ struct Option
 struct Question
 {
     QString text;
-    QList<Option> options;
+    QVarLengthArray<Option, 8> options;
 };
 Question readQuestion(const IniDocument &doc, const QString &section);
 
