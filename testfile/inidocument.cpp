@@ -153,7 +153,9 @@ private:
 template<typename Bytes>
 void encodeForWrite(QStringView text, Bytes &out)
 {
-    const bool edgeBlank = !text.isEmpty() && (isBlank(text.front()) || isBlank(text.back()));
+    // A line break at an edge becomes a blank there.
+    auto blankOnceWritten = [](QChar c) { return isBlank(c) || c == u'\r' || c == u'\n'; };
+    const bool edgeBlank = !text.isEmpty() && (blankOnceWritten(text.front()) || blankOnceWritten(text.back()));
     const bool enclosed = text.size() >= 2 && text.front() == text.back()
             && (text.front() == u'"' || text.front() == u'\'');
     const bool quoted = edgeBlank || enclosed;

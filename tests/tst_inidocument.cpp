@@ -45,6 +45,7 @@ private slots:
     void writes();
     void writtenValueReadsBack_data();
     void writtenValueReadsBack();
+    void writeKeepsOneLine_data();
     void writeKeepsOneLine();
     void dateTimeText_data();
     void dateTimeText();
@@ -321,12 +322,28 @@ void TstIniDocument::writtenValueReadsBack()
     QCOMPARE(reread.readString("s", "new", Default), value);
 }
 
+void TstIniDocument::writeKeepsOneLine_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("line");   // as written
+    QTest::addColumn<QString>("readBack");  // each line break a blank
+    QTest::newRow("inside") << "one\r\ntwo\nthree\rfour" << QByteArray("k=one two three four")
+                            << "one two three four";
+    // A break at an edge becomes an edge blank, which quotes keep.
+    QTest::newRow("at-the-end") << "one\r\n" << QByteArray("k=\"one \"") << "one ";
+    QTest::newRow("at-the-start") << "\nx" << QByteArray("k=\" x\"") << " x";
+}
+
 void TstIniDocument::writeKeepsOneLine()
 {
+    QFETCH(QString, value);
+    QFETCH(QByteArray, line);
+    QFETCH(QString, readBack);
     IniDocument doc;
-    doc.writeString("s", "k", "one\r\ntwo\nthree");
+    doc.writeString("s", "k", value);
     doc.writeString("s", "j", "after");
-    QCOMPARE(doc.toBytes(), QByteArray("[s]\r\nk=one two three\r\nj=after\r\n"));
+    QCOMPARE(doc.toBytes(), "[s]\r\n" + line + "\r\nj=after\r\n");
+    QCOMPARE(IniDocument::parse(doc.toBytes()).readString("s", "k", Default), readBack);
 }
 
 void TstIniDocument::dateTimeText_data()
