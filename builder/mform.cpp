@@ -3,6 +3,7 @@
 #include "about.h"
 #include "anchors.h"
 #include "appearance.h"
+#include "displaytext.h"
 #include "filesafeinput.h"
 #include "filestore.h"
 #include "messagebox.h"
@@ -74,6 +75,7 @@ QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMo
     // reports it; the save dialog asks before replacing a file.
     d->setFileMode(QFileDialog::AnyFile);
     d->setNameFilter(QStringLiteral("Файлы тестов для Quivara (*.quivara)"));
+    d->setOption(QFileDialog::HideNameFilterDetails); // the caption alone
     d->setDefaultSuffix(QStringLiteral("quivara"));
     d->setSizeGripEnabled(true);
     return d;
@@ -357,7 +359,7 @@ bool TForm1::LoadTestFile(const QString &path)
     if (!loaded.ok)
         return false;
     FileName = path;
-    setWindowTitle(ProgramTitle + QStringLiteral(" - ") + path);
+    setWindowTitle(literalTitle(ProgramTitle + QStringLiteral(" - ") + path));
     Pages->show();
     N3->setEnabled(true);
     N4->setEnabled(true);
@@ -373,8 +375,8 @@ void TForm1::offerRecoveryCopy(const QString &path)
     // A save in place that was cut short left the test's old contents aside.
     if (!FileStore::recoveryCopy(path))
         return;
-    QMessageBox box(QMessageBox::Question, ProgramTitle,
-                    QStringLiteral("Восстановить предыдущую версию теста?"), QMessageBox::NoButton, this);
+    CentredMessageBox box(QMessageBox::Question, ProgramTitle,
+                          QStringLiteral("Восстановить предыдущую версию теста?"), QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("RestoreBox"));
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -433,8 +435,8 @@ bool TForm1::saveChangesIfWanted()
 {
     if (!isModified())
         return true;
-    QMessageBox box(QMessageBox::Question, ProgramTitle,
-                    QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton, this);
+    CentredMessageBox box(QMessageBox::Question, ProgramTitle,
+                          QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("SaveChangesBox"));
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);

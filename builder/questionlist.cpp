@@ -41,3 +41,14 @@ void QuestionList::selectFirstStartingWith(const QString &prefix)
         }
     }
 }
+
+QItemSelectionModel::SelectionFlags QuestionList::selectionCommand(const QModelIndex &index,
+                                                                   const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags flags = QListWidget::selectionCommand(index, event);
+    if ((flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        && selectionModel()->isSelected(index)) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return flags;
+}

@@ -15,6 +15,10 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // A Ctrl+click or Ctrl+Space on the selected entry leaves it selected:
+    // a list that is not empty never loses its selection to the author.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event) const override;
 
 private:
     void selectFirstStartingWith(const QString &prefix);

@@ -1,5 +1,6 @@
 #include "about.h"
 
+#include "anchors.h"
 #include "appearance.h"
 #include "weblinks.h"
 
@@ -29,6 +30,7 @@ QLabel *label(QWidget *parent, const QString &text, int x, int y, const char *na
 TAboutBox::TAboutBox(const AboutInfo &info, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
     , m_escapeCloses(info.escapeCloses)
+    , m_underlinedLink(info.underlinedLink)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(info.caption);
@@ -36,11 +38,17 @@ TAboutBox::TAboutBox(const AboutInfo &info, QWidget *parent)
     const QFont base = interfaceFont(11);
     setFont(base);
 
+    // Two bevels: the outer one lowered, the inner one raised.
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    panel->setLineWidth(2);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setLineWidth(1);
     panel->setGeometry(8, 8, 281, 183);
+    auto *innerBevel = new QFrame(panel);
+    innerBevel->setObjectName(QStringLiteral("InnerBevel"));
+    innerBevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    innerBevel->setLineWidth(1);
+    innerBevel->setGeometry(1, 1, 279, 181);
 
     auto *icon = new QLabel(panel);
     icon->setObjectName(QStringLiteral("ProgramIcon"));
@@ -57,20 +65,22 @@ TAboutBox::TAboutBox(const AboutInfo &info, QWidget *parent)
     label(panel, QStringLiteral("0.1"), 88, 40, "Version");
     label(panel, QStringLiteral("© Команда Quivara, 2026"), 8, 69, "Copyright");
 
-    auto *link = new QLabel(panel);
+    m_link = new QLabel(panel);
+    QLabel *link = m_link;
     link->setObjectName(QStringLiteral("WebSite"));
     link->setTextFormat(Qt::RichText);
-    const QString decoration = info.underlinedLink ? QStringLiteral("underline") : QStringLiteral("none");
-    link->setText(QStringLiteral("<a href=\"%1\" style=\"color:#0000ff; text-decoration:%2;\">%1</a>")
-                          .arg(WebLinks::MakerSite, decoration));
-    QFont linkFont(QStringLiteral("Tahoma"));
-    linkFont.setPixelSize(11);
-    link->setFont(linkFont);
+    if (!info.underlinedLink) {
+        QFont linkFont(QStringLiteral("Tahoma"));
+        linkFont.setPixelSize(11);
+        link->setFont(linkFont);
+    }
+    showLink(false);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     link->setCursor(info.underlinedLink ? Qt::PointingHandCursor : Qt::ArrowCursor);
     link->setAccessibleName(WebLinks::MakerSite);
     link->move(8, 91);
     link->adjustSize();
+    link->installEventFilter(this);
     connect(link, &QLabel::linkActivated, this, [] { WebLinks::open(WebLinks::MakerSite); });
 
     QLabel *description = label(panel, info.description, 8, info.descriptionTop, "Comments");
@@ -83,6 +93,29 @@ TAboutBox::TAboutBox(const AboutInfo &info, QWidget *parent)
     ok->setGeometry(109, 197, 75, 25);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TAboutBox::showLink(bool underMouse)
+{
+    const QString colour = underMouse && !m_underlinedLink
+            ? palette().color(QPalette::WindowText).name()
+            : QStringLiteral("#0000ff");
+    const QString decoration = m_underlinedLink ? QStringLiteral("underline") : QStringLiteral("none");
+    m_link->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:%3;\">%1</a>")
+                            .arg(WebLinks::MakerSite, colour, decoration));
+}
+
+bool TAboutBox::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_link && (event->type() == QEvent::Enter || event->type() == QEvent::Leave))
+        showLink(event->type() == QEvent::Enter);
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAboutBox::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    centreOnScreen(this); // on the screen, not on the main window
 }
 
 void TAboutBox::keyPressEvent(QKeyEvent *event)

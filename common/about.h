@@ -12,7 +12,10 @@ struct AboutInfo
     QString iconPath;
     int descriptionTop = 120;
     int descriptionHeight = 57;
-    bool underlinedLink = false; // with a hand cursor
+    // The editor's link: underlined, with a hand cursor, in the box's own
+    // font. Otherwise the runner's: in Tahoma, and in the window-text
+    // colour while the mouse is over it.
+    bool underlinedLink = false;
     bool escapeCloses = true;
 };
 
@@ -26,7 +29,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showLink(bool underMouse);
+
+    class QLabel *m_link;
     bool m_escapeCloses;
+    bool m_underlinedLink;
 };

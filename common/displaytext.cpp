@@ -65,3 +65,10 @@ QString errorBoxText(const QString &message)
     const auto last = static_cast<unsigned char>(Cp1251::encode(message.right(1)).at(0));
     return last > '.' ? message + u'.' : message;
 }
+
+QString literalTitle(const QString &text)
+{
+    // "[*][*]" is how a title shows "[*]".
+    QString title = text;
+    return title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+}

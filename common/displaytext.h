@@ -16,3 +16,7 @@ QString mnemonicTextToPlain(const QString &text);
 // unless its last character already sorts at or below "." in the code page
 // (so "!", ")" or a trailing blank get none).
 QString errorBoxText(const QString &message);
+
+// A window title showing text as it is: Qt would take "[*]" in it for the
+// placeholder of a modified document.
+QString literalTitle(const QString &text);

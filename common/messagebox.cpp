@@ -1,16 +1,24 @@
 #include "messagebox.h"
 
+#include "anchors.h"
 #include "displaytext.h"
 
 #include <QMessageBox>
+
+void CentredMessageBox::showEvent(QShowEvent *event)
+{
+    // The box has its final size once its own show handling is done; the
+    // window is not on screen yet, so the move shows no jump.
+    QMessageBox::showEvent(event);
+    centreOnScreen(this);
+}
 
 namespace {
 
 void showBox(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &html)
 {
-    // Without a shown parent the box centres on the screen.
-    QMessageBox box(icon, title, QString(), QMessageBox::Ok,
-                    parent && parent->isVisible() ? parent : nullptr);
+    CentredMessageBox box(icon, title, QString(), QMessageBox::Ok,
+                          parent && parent->isVisible() ? parent : nullptr);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::RichText);
     box.setText(html);

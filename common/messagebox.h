@@ -1,8 +1,19 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 
 class QWidget;
+
+// A message box centred on the screen, not on its parent window.
+class CentredMessageBox : public QMessageBox
+{
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+};
 
 // A modal box with the program's title as caption, the text word-wrapped
 // under the "&" rule, no icon and a single OK button; returns when dismissed.

@@ -7,6 +7,7 @@
 #include "messagebox.h"
 #include "radiogroup.h"
 #include "weblinks.h"
+#include "wrappedtext.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -99,7 +100,7 @@ void TMForm::createQuestionView()
     QBox->setObjectName(QStringLiteral("QBox"));
     QBox->setGeometry(8, 31, 657, 279);
     QBox->setAccessibleName(QStringLiteral("Вопрос"));
-    QLabel_ = new QLabel(QBox);
+    QLabel_ = new WrappingLabel(QBox);
     QLabel_->setObjectName(QStringLiteral("QLabel"));
     QLabel_->setTextFormat(Qt::RichText);
     QLabel_->setWordWrap(true);
@@ -190,6 +191,7 @@ void TMForm::createDialogs()
     // A typed name of a missing file is passed on and reported by the load.
     OpenDialog1->setFileMode(QFileDialog::AnyFile);
     OpenDialog1->setNameFilter(QStringLiteral("Тесты для Quivara (*.quivara)"));
+    OpenDialog1->setOption(QFileDialog::HideNameFilterDetails); // the caption alone
     OpenDialog1->setDefaultSuffix(QStringLiteral("quivara"));
 
     AboutBox = new TAboutBox(
@@ -202,15 +204,16 @@ void TMForm::createDialogs()
 
 void TMForm::loadTest(const QString &path)
 {
+    // The window shows the new test's name before any message about it.
     const QString message = m_run.loadTest(path);
+    showView(m_run.view());
     if (!message.isEmpty())
         showMessage(this, ProgramTitle, message);
-    showView(m_run.view());
 }
 
 void TMForm::showView(const RunView &view)
 {
-    setWindowTitle(ProgramTitle + view.titleSuffix);
+    setWindowTitle(literalTitle(ProgramTitle + view.titleSuffix));
     QIndicator->setText(view.counter);
     QLabel_->setText(mnemonicTextToHtml(view.questionText));
     QLabel_->setAccessibleName(mnemonicTextToPlain(view.questionText));
