@@ -4,7 +4,13 @@
 #include "modalwindows.h"
 #include "testfiles.h"
 
+#include "cp1251.h"
+
 #include <QAccessible>
+#include <QComboBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWindow>
 #include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
@@ -72,6 +78,18 @@ private slots:
     void webLinksAndAboutBox();
     void wholeTestByKeyboardAlone();
     void accessibleNames();
+    void arrowKeysPick_data();
+    void arrowKeysPick();
+    void wholeRowPicks_data();
+    void wholeRowPicks();
+    void everyOptionCanBeRead_data();
+    void everyOptionCanBeRead();
+    void longWordInQuestionWraps();
+    void titleShowsTextAsItIs();
+    void openDialogShowsCaptionAlone();
+    void boxesCentreOnScreen();
+    void aboutBoxLinkAndBevels();
+    void titleChangesBeforeNoQuestionsMessage();
 };
 
 void TstMainForm::initTestCase()
@@ -149,14 +167,18 @@ void TstMainForm::answerByKeyboard()
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    QSignalSpy picks(group, &RadioGroupBox::picked);
     group->button(0)->setFocus();
     QTest::keyClick(group->button(0), Qt::Key_Space);
     QCOMPARE(form.run().answers().first(), QStringLiteral("Лион"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     QCOMPARE(group->selected(), 1);
     QCOMPARE(form.run().answers().first(), QStringLiteral("Париж "));
-    // Space on the option already selected is no pick: nothing changes.
+    QCOMPARE(picks.count(), 2);
+    // Space or a click on the option already selected is no pick.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::mouseClick(group->button(1), Qt::LeftButton);
+    QCOMPARE(picks.count(), 2);
     QCOMPARE(form.run().answers().first(), QStringLiteral("Париж "));
 }
 
@@ -431,6 +453,252 @@ void TstMainForm::accessibleNames()
     QCOMPARE(accessibleName(form.findChild<QWidget *>("NQButton")), QStringLiteral("Далее"));
     QCOMPARE(accessibleName(form.findChild<QWidget *>("FinishButton")),
              QStringLiteral("Завершить тестирование!"));
+}
+
+// A test of one question with these options, in dir.
+QString oneQuestion(const QTemporaryDir &dir, const QStringList &options, const QString &text = "Вопрос")
+{
+    const QString path = dir.filePath("one.quivara");
+    ProfileFile file(path);
+    const bool ok = file.edit([&](IniDocument &doc) {
+        doc.writeString("Test", "LastQ", "0");
+        doc.writeString("Q0", "QLabel", text);
+        doc.writeInteger("Q0", "LastA", int(options.size()) - 1);
+        for (int k = 0; k < options.size(); ++k)
+            doc.writeString("Q0", QStringLiteral("A%1").arg(k), options[k]);
+    });
+    return ok ? path : QString();
+}
+
+void TstMainForm::arrowKeysPick_data()
+{
+    QTest::addColumn<int>("selected"); // before the key, -1 for none
+    QTest::addColumn<int>("focused");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("down-from-none") << -1 << 0 << int(Qt::Key_Down) << 1;
+    QTest::newRow("right-from-none") << -1 << 1 << int(Qt::Key_Right) << 2;
+    QTest::newRow("up-from-none-wraps") << -1 << 0 << int(Qt::Key_Up) << 2;
+    QTest::newRow("left-from-none") << -1 << 2 << int(Qt::Key_Left) << 1;
+    QTest::newRow("down-at-the-end-wraps") << 2 << 2 << int(Qt::Key_Down) << 0;
+    QTest::newRow("up") << 1 << 1 << int(Qt::Key_Up) << 0;
+}
+
+void TstMainForm::arrowKeysPick()
+{
+    QFETCH(int, selected);
+    QFETCH(int, focused);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    TMForm form(dataPath("capitals.quivara"));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    if (selected >= 0)
+        group->button(selected)->click();
+    group->button(focused)->setFocus();
+    QTest::keyClick(group->button(focused), Qt::Key(key));
+    QCOMPARE(group->selected(), expected);
+    QCOMPARE(form.run().answers().first(), group->items()[expected]);
+    QCOMPARE(QApplication::focusWidget(), group->button(expected));
+}
+
+void TstMainForm::wholeRowPicks_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<QPoint>("where"); // as a share of the row, in per mille
+    QTest::newRow("middle-of-the-row") << 1 << QPoint(500, 500);
+    QTest::newRow("right-end") << 2 << QPoint(990, 500);
+    QTest::newRow("just-above-the-circle") << 0 << QPoint(10, 20);
+    QTest::newRow("bottom-edge") << 1 << QPoint(500, 980);
+}
+
+void TstMainForm::wholeRowPicks()
+{
+    QFETCH(int, option);
+    QFETCH(QPoint, where);
+    TMForm form(dataPath("capitals.quivara"));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    QWidget *row = group->button(option);
+    QTest::mouseClick(row, Qt::LeftButton, {},
+                      QPoint(row->width() * where.x() / 1000, row->height() * where.y() / 1000));
+    QCOMPARE(group->selected(), option);
+    QCOMPARE(form.run().answers().first(), group->items()[option]);
+}
+
+void TstMainForm::everyOptionCanBeRead_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("scrolls");
+    const QString longOption = QStringLiteral("очень длинный вариант ответа ").repeated(12);
+    QTest::newRow("three-fit") << QStringList{"раз", "два", "три"} << false;
+    QTest::newRow("a-long-option") << QStringList{"раз", longOption, "три"} << false;
+    QTest::newRow("a-long-word") << QStringList{"раз", QString(400, u'ж')} << false;
+    QStringList fifteen;
+    for (int i = 0; i < 15; ++i)
+        fifteen.append(QStringLiteral("вариант %1").arg(i));
+    QTest::newRow("fifteen") << fifteen << true;
+    QStringList thousand;
+    for (int i = 0; i < 1000; ++i)
+        thousand.append(QStringLiteral("вариант %1").arg(i));
+    QTest::newRow("a-thousand") << thousand << true;
+}
+
+void TstMainForm::everyOptionCanBeRead()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, scrolls);
+    QTemporaryDir dir;
+    TMForm form(oneQuestion(dir, options));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    QCOMPARE(group->items().size(), options.size());
+    QScrollArea *scroll = group->scrollArea();
+    QTRY_COMPARE(scroll->verticalScrollBar()->maximum() > 0, scrolls);
+    const int line = group->button(0)->fontMetrics().height();
+    QList<int> heights;
+    for (int i = 0; i < options.size(); ++i) {
+        QRadioButton *b = group->button(i);
+        // No row shorter than a line, none cut at the right, none shorter
+        // than its wrapped text.
+        QVERIFY2(b->height() >= line, qPrintable(QStringLiteral("row %1: %2 px").arg(i).arg(b->height())));
+        QVERIFY(b->geometry().right() < scroll->viewport()->width());
+        QVERIFY(b->height() >= b->heightForWidth(b->width()));
+        heights.append(b->height());
+    }
+    if (!scrolls && options.size() == 3 && options[1].size() < 10) {
+        // Everything fits: rows spread evenly over the group.
+        QVERIFY(*std::max_element(heights.cbegin(), heights.cend())
+                - *std::min_element(heights.cbegin(), heights.cend()) <= 1);
+        QVERIFY(heights[0] * 3 >= scroll->viewport()->height() - 12);
+    }
+    if (options.size() == 3 && options[1].size() > 100)
+        QVERIFY(heights[1] >= 2 * line); // the long option wraps
+}
+
+void TstMainForm::longWordInQuestionWraps()
+{
+    QTemporaryDir dir;
+    TMForm form(oneQuestion(dir, {"да"}, QString(300, u'ж')));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *label = form.findChild<QLabel *>("QLabel");
+    // Ink on the second and third lines: the word went on there.
+    const QImage shot = label->grab().toImage();
+    const int line = label->fontMetrics().height();
+    int inked = 0;
+    for (int y = line + line / 2; y < 3 * line && y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            inked += qGray(shot.pixel(x, y)) < 128 ? 1 : 0;
+    }
+    QVERIFY2(inked > 50, "the word was not wrapped onto the next lines");
+}
+
+void TstMainForm::titleShowsTextAsItIs()
+{
+    QTemporaryDir dir;
+    TMForm form(capitalsWith(dir, {{"TestName", "Тест [*] звёздочки"}}));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.windowHandle()->title(), QStringLiteral("Quivara 0.1 - Тест [*] звёздочки"));
+}
+
+void TstMainForm::openDialogShowsCaptionAlone()
+{
+    TMForm form;
+    form.show();
+    QString shown;
+    QStringList filters;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(dialog);
+        shown = dialog->findChild<QComboBox *>("fileTypeCombo")->currentText();
+        filters = dialog->nameFilters();
+        dialog->reject();
+    });
+    form.findChild<QPushButton *>("OpenTestButton")->click();
+    QCOMPARE(shown, QStringLiteral("Тесты для Quivara"));
+    QCOMPARE(filters, QStringList{"Тесты для Quivara (*.quivara)"}); // still only tests
+}
+
+void TstMainForm::boxesCentreOnScreen()
+{
+    TMForm form(dataPath("capitals.quivara"));
+    form.show();
+    form.move(0, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPoint screenCentre = form.screen()->availableGeometry().center();
+    QList<QPoint> offCentre;
+    auto note = [&](QWidget *modal) {
+        offCentre.append(modal->frameGeometry().center() - screenCentre);
+        modal->close();
+    };
+    whenModal(note);
+    form.findChild<QAction *>("N6")->trigger(); // the about box
+    form.findChild<RadioGroupBox *>("RadioGroup")->button(1)->click();
+    form.findChild<QPushButton *>("NQButton")->click();
+    form.findChild<RadioGroupBox *>("RadioGroup")->button(1)->click();
+    whenModal(note);
+    form.findChild<QPushButton *>("FinishButton")->click(); // the result box
+    QCOMPARE(offCentre.size(), 2);
+    for (const QPoint &off : offCentre)
+        QVERIFY2(off.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
+}
+
+void TstMainForm::aboutBoxLinkAndBevels()
+{
+    TMForm form;
+    form.show();
+    QString before, under, after;
+    int outer = -1, inner = -1;
+    whenModal([&](QWidget *modal) {
+        auto *link = modal->findChild<QLabel *>("WebSite");
+        before = link->text();
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(link, &enter);
+        under = link->text();
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(link, &leave);
+        after = link->text();
+        outer = modal->findChild<QFrame *>("Panel1")->frameShadow();
+        inner = modal->findChild<QFrame *>("InnerBevel")->frameShadow();
+        modal->close();
+    });
+    form.findChild<QAction *>("N6")->trigger();
+    const QString windowText = form.palette().color(QPalette::WindowText).name();
+    QVERIFY(before.contains("#0000ff"));
+    QVERIFY2(under.contains(windowText), qPrintable(under));
+    QCOMPARE(after, before);
+    QCOMPARE(outer, int(QFrame::Sunken));
+    QCOMPARE(inner, int(QFrame::Raised));
+}
+
+void TstMainForm::titleChangesBeforeNoQuestionsMessage()
+{
+    QTemporaryDir dir;
+    const QString running = capitalsWith(dir, {{"DisableOpenTest", "0"}});
+    const QString empty = dir.filePath("empty.quivara");
+    QVERIFY(writeFile(empty, Cp1251::encode("[Test]\r\nTestName=Пустой тест\r\nLastQ=-1\r\n")));
+    TMForm form(running);
+    form.show();
+    QString titleWhileShown;
+    chooseInDialog(empty);
+    // The message box comes after the dialog.
+    std::function<void()> waitForBox = [&] {
+        QTimer::singleShot(10, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return waitForBox();
+            titleWhileShown = form.windowTitle();
+            box->close();
+        });
+    };
+    waitForBox();
+    form.findChild<QAction *>("N2")->trigger();
+    QCOMPARE(titleWhileShown, QStringLiteral("Quivara 0.1 - Пустой тест"));
 }
 
 QTEST_MAIN(TstMainForm)
