@@ -171,7 +171,6 @@ void TForm1::createQuestionsPage()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("QPage"));
     Pages->addTab(page, QStringLiteral("Тестовые задания"));
-    page->resize(ClientSize - QSize(8, 30));
 
     Qlist = new QuestionList(page);
     Qlist->setObjectName(QStringLiteral("Qlist"));
@@ -207,6 +206,14 @@ void TForm1::createQuestionsPage()
     AnsList->setEnabled(false);
 
     auto *anchors = new Anchors(page);
+    // The places above are those of a window of the designed size. The tab
+    // widget sizes its page only once it is shown; the page then grows with
+    // the client area.
+    anchors->designFor([this, page]() -> std::optional<QSize> {
+        if (!Pages->isVisible() || !page->isVisible())
+            return std::nullopt;
+        return page->size() - (Pages->size() - ClientSize);
+    });
     anchors->anchor(Qlist, Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge);
     anchors->anchor(QLabel_, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge);
     anchors->anchor(AnsList, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);

@@ -34,9 +34,21 @@ void Anchors::anchor(QWidget *child, Qt::Edges edges)
     m_placements.insert(child, Placement{edges, child->geometry(), m_parent->size()});
 }
 
+void Anchors::designFor(std::function<std::optional<QSize>()> designedSize)
+{
+    m_designedSize = std::move(designedSize);
+}
+
 bool Anchors::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_parent && event->type() == QEvent::Resize) {
+        if (m_designedSize) {
+            if (const std::optional<QSize> designed = m_designedSize()) {
+                for (Placement &p : m_placements)
+                    p.parentSize = *designed;
+                m_designedSize = nullptr;
+            }
+        }
         for (auto it = m_placements.cbegin(); it != m_placements.cend(); ++it)
             place(it.key(), it.value());
     }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
@@ -29,6 +30,7 @@
 #include <QTextLayout>
 #include <QTextDocumentFragment>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 
@@ -132,6 +134,13 @@ private slots:
     void staleLockDoesNotBlock();
     void aboutBoxIgnoresEscape();
     void keyboardAndAccessibility();
+    void questionsPageGeometry();
+    void listKeepsItsSelection();
+    void deleteWithNothingSelectedDeletesNothing();
+    void titleShowsPathAsItIs();
+    void fileDialogsShowCaptionAlone();
+    void boxesCentreOnScreen();
+    void aboutBoxLinkFontAndBevels();
 };
 
 void TstEditorWindow::initTestCase()
@@ -529,6 +538,133 @@ void TstEditorWindow::keyboardAndAccessibility()
         order.append(QApplication::focusWidget()->objectName());
     }
     QCOMPARE(order, (QStringList{"QLabel", "QDelButton", "QAddButton", "AnsList"}));
+}
+
+void TstEditorWindow::questionsPageGeometry()
+{
+    Editor e(dataPath("capitals.quivara"));
+    QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+    auto geometryOf = [&](const char *name) { return e.form.findChild<QWidget *>(name)->geometry(); };
+    QCOMPARE(geometryOf("Qlist"), QRect(3, 3, 196, 374));
+    QCOMPARE(geometryOf("QLabel"), QRect(205, 25, 446, 149));
+    QCOMPARE(geometryOf("AnsList"), QRect(205, 202, 446, 132));
+    QCOMPARE(geometryOf("Label4"), QRect(205, 340, 446, 37));
+    QCOMPARE(geometryOf("QAddButton"), QRect(3, 383, 95, 25));
+    QCOMPARE(geometryOf("QDelButton"), QRect(104, 383, 95, 25));
+    // Larger by 100 × 50: the anchors stretch and move as the Part says.
+    e.form.resize(e.form.size() + QSize(100, 50));
+    QTRY_COMPARE(geometryOf("Qlist"), QRect(3, 3, 196, 424));
+    QCOMPARE(geometryOf("QLabel"), QRect(205, 25, 546, 149));
+    QCOMPARE(geometryOf("AnsList"), QRect(205, 202, 546, 182));
+    QCOMPARE(geometryOf("Label4"), QRect(205, 390, 546, 37));
+    QCOMPARE(geometryOf("QAddButton"), QRect(3, 433, 95, 25));
+}
+
+void TstEditorWindow::listKeepsItsSelection()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    e.click(1);
+    // Ctrl+click and Ctrl+Space on the selected entry leave it selected.
+    const QRect rect = e.list->visualItemRect(e.list->item(1));
+    QTest::mouseClick(e.list->viewport(), Qt::LeftButton, Qt::ControlModifier, rect.center());
+    QCOMPARE(e.list->selectedItems().size(), 1);
+    QCOMPARE(e.list->currentRow(), 1);
+    e.list->setFocus();
+    QTest::keyClick(e.list, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(e.list->selectedItems().size(), 1);
+    // "Удалить" then deletes that question.
+    e.del->click();
+    QCOMPARE(e.captions(), QStringList{"Столица Франции?"});
+}
+
+void TstEditorWindow::deleteWithNothingSelectedDeletesNothing()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    QCOMPARE(e.list->count(), 2);
+    QVERIFY(e.list->selectedItems().isEmpty()); // as loaded
+    e.del->click();
+    QCOMPARE(e.list->count(), 2);
+    QCOMPARE(e.form.document().questionCount(), 2);
+}
+
+void TstEditorWindow::titleShowsPathAsItIs()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("тест [*] звёздочки.quivara");
+    QVERIFY(QFile::copy(dataPath("capitals.quivara"), path));
+    Editor e(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+    QCOMPARE(e.form.windowHandle()->title(), QStringLiteral("Quivara Builder 0.1 - ") + path);
+}
+
+void TstEditorWindow::fileDialogsShowCaptionAlone()
+{
+    Editor e;
+    for (const char *name : {"OpenDialog1", "SaveDialog1"}) {
+        auto *dialog = e.form.findChild<QFileDialog *>(name);
+        QVERIFY(dialog);
+        dialog->show();
+        QCOMPARE(dialog->findChild<QComboBox *>("fileTypeCombo")->currentText(),
+                 QStringLiteral("Файлы тестов для Quivara"));
+        QCOMPARE(dialog->nameFilters(), QStringList{"Файлы тестов для Quivara (*.quivara)"});
+        dialog->hide();
+    }
+}
+
+void TstEditorWindow::boxesCentreOnScreen()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    e.form.move(0, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+    const QPoint screenCentre = e.form.screen()->availableGeometry().center();
+    QList<QPoint> offCentre;
+    auto note = [&](QWidget *modal) {
+        offCentre.append(modal->frameGeometry().center() - screenCentre);
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            for (QAbstractButton *b : box->buttons()) {
+                if (b->text() == QStringLiteral("Отмена"))
+                    return b->click();
+            }
+        } else
+            modal->findChild<QPushButton *>("OKButton")->click();
+    };
+    whenModal(note);
+    e.form.findChild<QAction *>("N10")->trigger(); // the about box
+    e.click(0);
+    e.retype(e.question, "Изменено");
+    whenModal(note);
+    e.form.findChild<QAction *>("N7")->trigger(); // New asks about the changes
+    QCOMPARE(offCentre.size(), 2);
+    for (const QPoint &off : offCentre)
+        QVERIFY2(off.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
+}
+
+void TstEditorWindow::aboutBoxLinkFontAndBevels()
+{
+    Editor e;
+    QString family, boxFamily, text, under;
+    int outer = -1, inner = -1;
+    whenModal([&](QWidget *modal) {
+        auto *link = modal->findChild<QLabel *>("WebSite");
+        family = link->font().family();
+        boxFamily = modal->font().family();
+        text = link->text();
+        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+        QApplication::sendEvent(link, &enter);
+        under = link->text();
+        outer = modal->findChild<QFrame *>("Panel1")->frameShadow();
+        inner = modal->findChild<QFrame *>("InnerBevel")->frameShadow();
+        modal->findChild<QPushButton *>("OKButton")->click();
+    });
+    e.form.findChild<QAction *>("N10")->trigger();
+    QCOMPARE(family, boxFamily); // the box's own font, not the runner's Tahoma
+    QVERIFY(text.contains("underline") && text.contains("#0000ff"));
+    QCOMPARE(under, text); // stays blue under the mouse
+    QCOMPARE(outer, int(QFrame::Sunken));
+    QCOMPARE(inner, int(QFrame::Raised));
 }
 
 QTEST_MAIN(TstEditorWindow)
