@@ -100,15 +100,16 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
         m_view.finishEnabled = true;
 }
 
-void TestRun::pick(int option)
+bool TestRun::pick(int option)
 {
     if (!m_view.questionViewVisible || option < 0 || option >= m_view.options.size() || option == m_view.selected
         || m_current >= m_answers.size()) {
-        return;
+        return false;
     }
     m_view.selected = option;
     m_answers[m_current] = m_view.options[option];
     applyFinishRule();
+    return true;
 }
 
 void TestRun::applyFinishRule()

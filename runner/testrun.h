@@ -38,9 +38,9 @@ public:
     QString loadTest(const QString &path);
 
     void showQuestion(int index);
-    // The user selected option `option` of the question on screen; selecting
-    // the option already selected is no pick.
-    void pick(int option);
+    // The user selected option `option` of the question on screen. Returns
+    // whether that was a pick: selecting the option already selected is not.
+    bool pick(int option);
     void next();
     void back();
 

@@ -12,8 +12,10 @@ cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUIVARA_BENCH=ON
 cmake --build build-bench
 bench=build-bench/bench
 
+# A missed target fails the script, once every figure is printed.
+status=0
 echo "== files"
-"$bench/bench_files" --benchmark_min_time=1
+"$bench/bench_files" --benchmark_min_time=1 || status=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -39,6 +41,8 @@ for shape in brackets-2m brackets-20m lf-100m cr-100m key-line-100mb; do
     awk -v s="$shape" -v size="$size" -v above="$((peak - empty))" 'BEGIN {
         bound = 4 * size / 1024 + 30 * 1024
         printf "  %-16s %10d bytes  %8d KiB above  (%.2f x its size; bound %d KiB: %s)\n",
-               s, size, above, above * 1024 / size, bound, above <= bound ? "met" : "missed" }'
+               s, size, above, above * 1024 / size, bound, above <= bound ? "met" : "missed"
+        exit above <= bound ? 0 : 1 }' || status=1
     rm -f "$work/shape.quivara"
 done
+exit $status

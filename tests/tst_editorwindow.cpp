@@ -141,6 +141,9 @@ private slots:
     void fileDialogsShowCaptionAlone();
     void boxesCentreOnScreen();
     void aboutBoxLinkFontAndBevels();
+    void settingsPageTabOrder();
+    void typeAheadStartsAfreshAfterAPause();
+    void saveDialogOffersLastChosenName();
 };
 
 void TstEditorWindow::initTestCase()
@@ -665,6 +668,57 @@ void TstEditorWindow::aboutBoxLinkFontAndBevels()
     QCOMPARE(under, text); // stays blue under the mouse
     QCOMPARE(outer, int(QFrame::Sunken));
     QCOMPARE(inner, int(QFrame::Raised));
+}
+
+void TstEditorWindow::settingsPageTabOrder()
+{
+    Editor e(dataPath("capitals.quivara"));
+    e.form.findChild<QTabWidget *>("Pages")->setCurrentIndex(0);
+    e.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&e.form));
+    e.form.findChild<QWidget *>("TestName")->setFocus();
+    QStringList order;
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(order, (QStringList{"ShowResult", "AllowFinish", "DisableOpenTest", "ExitOnComplete", "Author",
+                                 "MessageOnComplete"}));
+}
+
+void TstEditorWindow::typeAheadStartsAfreshAfterAPause()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.quivara");
+    QVERIFY(ProfileFile(path).edit([](IniDocument &doc) {
+        doc.writeInteger("Test", "LastQ", 2);
+        doc.writeString("Q0", "QLabel", "Альфа");
+        doc.writeString("Q1", "QLabel", "АБВ");
+        doc.writeString("Q2", "QLabel", "Бета");
+    }));
+    Editor e(path);
+    e.list->setFocus();
+    typeText(e.list, "А");
+    QCOMPARE(e.list->currentRow(), 0);
+    typeText(e.list, "Б"); // at once: "АБ"
+    QCOMPARE(e.list->currentRow(), 1);
+    QTest::qWait(600); // past the 500 ms: "Б" alone
+    typeText(e.list, "Б");
+    QCOMPARE(e.list->currentRow(), 2);
+}
+
+void TstEditorWindow::saveDialogOffersLastChosenName()
+{
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    const QString first = dir.filePath("первая копия.quivara");
+    QString offered;
+    chooseInDialog(first, &offered);
+    e.form.findChild<QAction *>("N4")->trigger();
+    QCOMPARE(e.form.fileName(), first);
+    chooseInDialog(dir.filePath("вторая.quivara"), &offered);
+    e.form.findChild<QAction *>("N4")->trigger();
+    QCOMPARE(offered, QStringLiteral("первая копия.quivara"));
 }
 
 QTEST_MAIN(TstEditorWindow)

@@ -142,10 +142,12 @@ void TstTestRun::pickingTheSelectedOptionIsNoPick()
 {
     TestRun run;
     QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
-    run.pick(0);
+    QVERIFY(run.pick(0));
     QCOMPARE(run.view().selected, 0);
-    run.pick(0);
+    QVERIFY(!run.pick(0));
     QCOMPARE(run.answers().first(), QStringLiteral("да "));
+    QVERIFY(run.pick(1)); // another option is a pick again
+    QVERIFY(!run.pick(1));
 }
 
 void TstTestRun::answersKeptWhileMoving()
