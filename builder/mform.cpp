@@ -511,7 +511,7 @@ void TForm1::N13Click()
 
 void TForm1::N12Click()
 {
-    WebLinks::open(WebLinks::MakerSite + QStringLiteral("/forum"));
+    WebLinks::open(WebLinks::EditorForum);
 }
 
 void TForm1::N10Click()

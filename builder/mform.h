@@ -22,7 +22,7 @@ class TForm1 : public QMainWindow
 {
     Q_OBJECT
 public:
-    static inline const QString ProgramTitle = QStringLiteral("Quivara Builder 0.1");
+    static inline const QString ProgramTitle = QStringLiteral("Quivara Builder " QUIVARA_VERSION);
 
     // Loads the test named by testPath, if any, before the window is shown;
     // a message from that load is shown first.

@@ -2,6 +2,7 @@
 
 #include "anchors.h"
 #include "appearance.h"
+#include "version.h"
 #include "weblinks.h"
 
 #include <QFrame>
@@ -62,7 +63,7 @@ TAboutBox::TAboutBox(const AboutInfo &info, QWidget *parent)
     bold.setPixelSize(13);
     product->setFont(bold);
     product->adjustSize();
-    label(panel, QStringLiteral("0.1"), 88, 40, "Version");
+    label(panel, QStringLiteral(QUIVARA_VERSION), 88, 40, "Version");
     label(panel, QStringLiteral("© Команда Quivara, 2026"), 8, 69, "Copyright");
 
     m_link = new QLabel(panel);

@@ -7,6 +7,9 @@
 namespace WebLinks {
 
 inline const QString MakerSite = QStringLiteral("https://quivara.example.org");
+// Each program names its forum page in its own way.
+inline const QString RunnerForum = MakerSite + QStringLiteral("/forum/");
+inline const QString EditorForum = MakerSite + QStringLiteral("/forum");
 
 // Opens the page in the user's browser; does not wait and ignores failure.
 void open(const QString &url);

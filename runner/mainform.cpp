@@ -288,5 +288,5 @@ void TMForm::N8Click()
 
 void TMForm::N9Click()
 {
-    WebLinks::open(WebLinks::MakerSite + QStringLiteral("/forum/"));
+    WebLinks::open(WebLinks::RunnerForum);
 }

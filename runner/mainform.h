@@ -20,7 +20,7 @@ class TMForm : public QMainWindow
 {
     Q_OBJECT
 public:
-    static inline const QString ProgramTitle = QStringLiteral("Quivara 0.1");
+    static inline const QString ProgramTitle = QStringLiteral("Quivara " QUIVARA_VERSION);
 
     // Loads the test named by testPath, if any, before the window is shown;
     // a message from that load is shown first.

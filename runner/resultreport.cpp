@@ -1,6 +1,6 @@
 #include "resultreport.h"
 
-#include "testrun.h"
+#include "testlayout.h"
 
 int percentOf(int count, int total)
 {
@@ -15,7 +15,7 @@ ResultReport ResultReport::make(const QStringList &answers, const QString &messa
     r.total = answers.size();
     for (const QString &answer : answers) {
         r.answered += answer.isEmpty() ? 0 : 1;
-        r.correct += TestRun::isCorrectAnswer(answer) ? 1 : 0;
+        r.correct += TestLayout::isCorrectAnswer(answer) ? 1 : 0;
     }
     r.message = messageOnComplete;
     if (showResult) {

@@ -6,11 +6,6 @@
 
 #include <algorithm>
 
-bool TestRun::isCorrectAnswer(const QString &answer)
-{
-    return answer.endsWith(u' ');
-}
-
 QString TestRun::loadTest(const QString &path)
 {
     if (!QFileInfo(path).isFile())

@@ -60,9 +60,6 @@ public:
     const QStringList &answers() const { return m_answers; }
     int current() const { return m_current; }
 
-    // Option texts mark a correct option with one trailing blank.
-    static bool isCorrectAnswer(const QString &answer);
-
 private:
     void showQuestion(int index, const IniDocument &doc);
     void showStartState();

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12, and nothing
-# when it is all there already.
+# Installs what building and running need on Debian 12 ("setup.sh run"), or
+# that and everything the tests, fuzzers and benchmarks use ("setup.sh", the
+# default); nothing when it is all there already.
 set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n
-    xvfb xauth fonts-dejavu-core fonts-liberation2
-    clang libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
-    desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file strace
-    at-spi2-core dbus python3-pyatspi
+    fonts-dejavu-core fonts-liberation2
 )
+if [ "${1:-all}" != run ]; then
+    packages+=(
+        xvfb xauth
+        clang libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
+        desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file strace
+        at-spi2-core dbus python3-pyatspi
+    )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -120,6 +120,11 @@ bool isCorrect(const QString &option)
     return option.startsWith(CorrectMark);
 }
 
+bool isCorrectAnswer(const QString &answer)
+{
+    return answer.endsWith(u' ');
+}
+
 QString questionTextToFile(const QString &text)
 {
     if (!text.contains(u'\r') && !text.contains(u'\n'))

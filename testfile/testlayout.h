@@ -1,6 +1,7 @@
 #pragma once
 
 #include "inidocument.h"
+#include "version.h"
 
 #include <QList>
 #include <QVarLengthArray>
@@ -18,7 +19,7 @@ inline const QString QuestionTextKey = QStringLiteral("QLabel");
 inline const QString LastAnswerKey = QStringLiteral("LastA");
 
 inline const QString ProgramName = QStringLiteral("Quivara");
-inline const QString ProgramVersion = QStringLiteral("0.1");
+inline const QString ProgramVersion = QStringLiteral(QUIVARA_VERSION);
 
 // What the editor shows for a question the file leaves without text.
 inline const QString NoQuestionText = QStringLiteral("Без текста задания");
@@ -59,7 +60,11 @@ struct Question
 };
 Question readQuestion(const IniDocument &doc, const QString &section);
 
+// A correct option as stored begins with CorrectMark ...
 bool isCorrect(const QString &option);
+// ... and, once the runner has shown it, ends in one blank instead: the
+// answers of a run are marked so.
+bool isCorrectAnswer(const QString &answer);
 
 // A question text as typed (CR LF, LF or CR between lines) and as stored.
 QString questionTextToFile(const QString &text);
