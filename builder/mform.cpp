@@ -158,6 +158,10 @@ void TForm1::createSettingsPage()
                                "DisableOpenTest", 163);
     ExitOnComplete = checkBox(page, QStringLiteral("Закрывать программу по завершению теста"),
                               "ExitOnComplete", 186);
+    for (QLineEdit *edit : {TestName, Author, MessageOnComplete})
+        connect(edit, &QLineEdit::textChanged, this, &TForm1::SettingsChange);
+    for (QCheckBox *box : {AllowFinish, ShowResult, DisableOpenTest, ExitOnComplete})
+        connect(box, &QCheckBox::toggled, this, &TForm1::SettingsChange);
     QWidget::setTabOrder(TestName, ShowResult);
     QWidget::setTabOrder(ShowResult, AllowFinish);
     QWidget::setTabOrder(AllowFinish, DisableOpenTest);
@@ -252,11 +256,11 @@ void TForm1::createDialogs()
 void TForm1::SelectQuestion(int index)
 {
     Updating = true;
-    m_document.setCurrentQuestion(index);
+    m_session.document().setCurrentQuestion(index);
     QLabel_->setEnabled(true);
     AnsList->setEnabled(true);
-    QLabel_->setPlainText(m_document.questionText(index));
-    AnsList->setPlainText(m_document.answers(index).join(u'\n'));
+    QLabel_->setPlainText(m_session.document().questionText(index));
+    AnsList->setPlainText(m_session.document().answers(index).join(u'\n'));
     Updating = false;
 }
 
@@ -266,7 +270,7 @@ void TForm1::ClearSelection()
     QLabel_->clear();
     AnsList->clear();
     selectRow(-1);
-    m_document.setCurrentQuestion(-1);
+    m_session.document().setCurrentQuestion(-1);
     QLabel_->setEnabled(false);
     AnsList->setEnabled(false);
     Updating = false;
@@ -275,7 +279,7 @@ void TForm1::ClearSelection()
 void TForm1::RefreshListItem(int index)
 {
     if (QListWidgetItem *item = Qlist->item(index))
-        item->setText(m_document.caption(index));
+        item->setText(m_session.document().caption(index));
 }
 
 void TForm1::RebuildQuestionList()
@@ -286,7 +290,7 @@ void TForm1::RebuildQuestionList()
     }
     ClearSelection();
     const QSignalBlocker blocker(Qlist);
-    for (int i = 0; i < m_document.questionCount(); ++i) {
+    for (int i = 0; i < m_session.document().questionCount(); ++i) {
         Qlist->addItem(QString());
         RefreshListItem(i);
     }
@@ -309,9 +313,9 @@ void TForm1::selectRow(int row)
 
 void TForm1::QAddButtonClick()
 {
-    m_document.addQuestion(TestLayout::NoQuestionText);
+    m_session.document().addQuestion(TestLayout::NoQuestionText);
     RebuildQuestionList();
-    const int last = m_document.questionCount() - 1;
+    const int last = m_session.document().questionCount() - 1;
     selectRow(last);
     SelectQuestion(last);
 }
@@ -321,10 +325,9 @@ void TForm1::QDelButtonClick()
     const int i = selectedRow();
     if (i < 0)
         return;
-    m_document.deleteQuestion(i);
+    const int next = m_session.deleteQuestion(i);
     RebuildQuestionList();
-    if (m_document.questionCount() > 0) {
-        const int next = i == 0 ? 0 : i - 1;
+    if (next >= 0) {
         selectRow(next);
         SelectQuestion(next);
     }
@@ -332,26 +335,29 @@ void TForm1::QDelButtonClick()
 
 void TForm1::QLabelChange()
 {
-    if (Updating || m_document.currentQuestion() < 0)
+    if (Updating || m_session.document().currentQuestion() < 0)
         return;
-    m_document.setQuestionText(m_document.currentQuestion(), QLabel_->text());
-    RefreshListItem(m_document.currentQuestion());
+    m_session.document().setQuestionText(m_session.document().currentQuestion(), QLabel_->text());
+    RefreshListItem(m_session.document().currentQuestion());
 }
 
 void TForm1::AnsListChange()
 {
-    if (Updating || m_document.currentQuestion() < 0)
+    if (Updating || m_session.document().currentQuestion() < 0)
         return;
-    m_document.setAnswersFromLines(m_document.currentQuestion(), AnsList->lines());
+    m_session.document().setAnswersFromLines(m_session.document().currentQuestion(), AnsList->lines());
 }
 
 void TForm1::QlistClick()
 {
     // A question left without text gets the placeholder before another is shown.
-    if (m_document.currentQuestion() != -1 && QLabel_->text().isEmpty())
+    if (m_session.fillEmptyText()) {
+        const QSignalBlocker blocker(QLabel_);
         QLabel_->setPlainText(TestLayout::NoQuestionText);
+        RefreshListItem(m_session.document().currentQuestion());
+    }
     const int row = selectedRow();
-    if (row >= 0 && row != m_document.currentQuestion())
+    if (row >= 0 && row != m_session.document().currentQuestion())
         SelectQuestion(row);
 }
 
@@ -360,20 +366,17 @@ void TForm1::QlistClick()
 bool TForm1::LoadTestFile(const QString &path)
 {
     offerRecoveryCopy(path);
-    const TestFileCommands::Loaded loaded = TestFileCommands::loadTestFile(path);
+    const TestFileCommands::Loaded loaded = m_session.load(path);
     if (!loaded.message.isEmpty())
         showMessage(this, ProgramTitle, loaded.message);
     if (!loaded.ok)
         return false;
-    FileName = path;
     setWindowTitle(literalTitle(ProgramTitle + QStringLiteral(" - ") + path));
     Pages->show();
     N3->setEnabled(true);
     N4->setEnabled(true);
-    showSettings(loaded.test.settings);
-    m_document = loaded.test.document;
+    showSettings(m_session.settings());
     RebuildQuestionList();
-    m_saved = currentTest();
     return true;
 }
 
@@ -398,32 +401,35 @@ void TForm1::offerRecoveryCopy(const QString &path)
 
 bool TForm1::SaveTestFile(const QString &path)
 {
-    const EditorTest test = currentTest();
-    const TestFileCommands::Saved saved = TestFileCommands::saveTestFile(path, test);
-    if (!saved.ok) {
+    const TestFileCommands::Saved saved = m_session.save(path);
+    if (!saved.ok)
         showError(this, ProgramTitle, saved.error);
-        return false;
-    }
-    m_saved = test;
-    return true;
+    return saved.ok;
 }
 
-EditorTest TForm1::currentTest() const
+TestSettings TForm1::shownSettings() const
 {
-    EditorTest test;
-    test.settings.testName = TestName->text();
-    test.settings.author = Author->text();
-    test.settings.messageOnComplete = MessageOnComplete->text();
-    test.settings.allowFinish = AllowFinish->isChecked();
-    test.settings.showResult = ShowResult->isChecked();
-    test.settings.disableOpenTest = DisableOpenTest->isChecked();
-    test.settings.exitOnComplete = ExitOnComplete->isChecked();
-    test.document = m_document;
-    return test;
+    TestSettings settings;
+    settings.testName = TestName->text();
+    settings.author = Author->text();
+    settings.messageOnComplete = MessageOnComplete->text();
+    settings.allowFinish = AllowFinish->isChecked();
+    settings.showResult = ShowResult->isChecked();
+    settings.disableOpenTest = DisableOpenTest->isChecked();
+    settings.exitOnComplete = ExitOnComplete->isChecked();
+    return settings;
+}
+
+void TForm1::SettingsChange()
+{
+    if (!Updating)
+        m_session.setSettings(shownSettings());
 }
 
 void TForm1::showSettings(const TestSettings &settings)
 {
+    const bool updating = Updating;
+    Updating = true;
     TestName->setText(settings.testName);
     Author->setText(settings.author);
     MessageOnComplete->setText(settings.messageOnComplete);
@@ -431,16 +437,12 @@ void TForm1::showSettings(const TestSettings &settings)
     ShowResult->setChecked(settings.showResult);
     DisableOpenTest->setChecked(settings.disableOpenTest);
     ExitOnComplete->setChecked(settings.exitOnComplete);
-}
-
-bool TForm1::isModified() const
-{
-    return !FileName.isEmpty() && currentTest() != m_saved;
+    Updating = updating;
 }
 
 bool TForm1::saveChangesIfWanted()
 {
-    if (!isModified())
+    if (!m_session.asksBeforeLeaving())
         return true;
     CentredMessageBox box(QMessageBox::Question, ProgramTitle,
                           QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton, this);
@@ -451,9 +453,13 @@ bool TForm1::saveChangesIfWanted()
     box.setDefaultButton(yes);
     box.setEscapeButton(cancel);
     box.exec();
-    if (box.clickedButton() == yes)
-        return SaveTestFile(FileName);
-    return box.clickedButton() == no;
+    const EditorSession::Answer answer = box.clickedButton() == yes ? EditorSession::Answer::Save
+            : box.clickedButton() == no                             ? EditorSession::Answer::Discard
+                                                                    : EditorSession::Answer::Cancel;
+    const EditorSession::Outcome outcome = m_session.leave(answer);
+    if (!outcome.error.isEmpty())
+        showError(this, ProgramTitle, outcome.error);
+    return outcome.proceed;
 }
 
 QString TForm1::askForPath(QFileDialog *dialog, QString &lastChosen)
@@ -474,8 +480,7 @@ void TForm1::N7Click()
     const QString path = askForPath(SaveDialog1, m_lastSaved);
     if (path.isEmpty())
         return;
-    const TestFileCommands::Saved created
-            = TestFileCommands::createTestFile(path, QDateTime::currentDateTime());
+    const TestFileCommands::Saved created = m_session.create(path, QDateTime::currentDateTime());
     if (!created.ok) {
         showError(this, ProgramTitle, created.error);
         return;
@@ -494,7 +499,7 @@ void TForm1::N2Click()
 
 void TForm1::N3Click()
 {
-    SaveTestFile(FileName);
+    SaveTestFile(m_session.fileName());
 }
 
 void TForm1::N4Click()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testfilecommands.h"
+#include "editorsession.h"
 
 #include <QMainWindow>
 
@@ -28,10 +28,10 @@ public:
     // a message from that load is shown first.
     explicit TForm1(const QString &testPath = QString(), QWidget *parent = nullptr);
 
-    const EditorDocument &document() const { return m_document; }
-    QString fileName() const { return FileName; }
+    const EditorDocument &document() const { return m_session.document(); }
+    QString fileName() const { return m_session.fileName(); }
     // True when the test differs from what was last loaded or saved.
-    bool isModified() const;
+    bool isModified() const { return m_session.isModified(); }
 
 public slots:
     void bringToFront();
@@ -45,6 +45,7 @@ private slots:
     void QLabelChange();
     void AnsListChange();
     void QlistClick();
+    void SettingsChange();
     void N7Click();
     void N2Click();
     void N3Click();
@@ -70,14 +71,12 @@ private:
     bool SaveTestFile(const QString &path);
     // Asks whether to write back the old contents a cut-short save kept.
     void offerRecoveryCopy(const QString &path);
-    EditorTest currentTest() const;
+    TestSettings shownSettings() const;
     void showSettings(const TestSettings &settings);
     bool saveChangesIfWanted();
     QString askForPath(QFileDialog *dialog, QString &lastChosen);
 
-    EditorDocument m_document;
-    EditorTest m_saved;
-    QString FileName;
+    EditorSession m_session;
     bool Updating = false;
     QString m_lastOpened;
     QString m_lastSaved;

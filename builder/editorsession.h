@@ -1,0 +1,57 @@
+#pragma once
+
+#include "testfilecommands.h"
+
+#include <QDateTime>
+#include <QString>
+
+// The test open in the editor and the rules of the editor's commands: what
+// New, Open, Save, Save as and closing ask and write, the question selected
+// after a deletion, the text a question left empty gets. The window asks the
+// user, shows what the session holds and passes the author's edits on.
+class EditorSession
+{
+public:
+    // The answer to "Сохранить изменения в тесте?".
+    enum class Answer { Save, Discard, Cancel };
+    struct Outcome
+    {
+        bool proceed = false; // whether the command goes on
+        QString error;        // a failed save to report, when there was one
+    };
+
+    QString fileName() const { return m_fileName; }
+    const EditorDocument &document() const { return m_test.document; }
+    EditorDocument &document() { return m_test.document; }
+    const TestSettings &settings() const { return m_test.settings; }
+    void setSettings(const TestSettings &settings) { m_test.settings = settings; }
+    const EditorTest &test() const { return m_test; }
+
+    // True when a test is open and differs from what was last loaded or saved.
+    bool isModified() const { return !m_fileName.isEmpty() && m_test != m_saved; }
+    // New, Open and closing ask "Сохранить изменения в тесте?" first exactly then.
+    bool asksBeforeLeaving() const { return isModified(); }
+    // What the answer does: Save writes the test first and goes on only when
+    // that worked; Discard goes on; Cancel stops the command.
+    Outcome leave(Answer answer);
+
+    // Opens the test at path. On success it becomes the test held, as last
+    // loaded; the result's message, if any, is shown first either way.
+    TestFileCommands::Loaded load(const QString &path);
+    // Writes the test held to path (Save: the file name; Save as: another).
+    TestFileCommands::Saved save(const QString &path);
+    // New: stamps the file at path with its creation time; the window then loads it.
+    TestFileCommands::Saved create(const QString &path, const QDateTime &now) const;
+
+    // Deletes question index and tells the one to select next: the one
+    // before it, the first when the first was deleted, -1 when none is left.
+    int deleteQuestion(int index);
+    // A question whose text was emptied gets the placeholder text when the
+    // author leaves it; true when it did.
+    bool fillEmptyText();
+
+private:
+    QString m_fileName;
+    EditorTest m_test;
+    EditorTest m_saved;
+};
