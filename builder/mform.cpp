@@ -240,10 +240,24 @@ void TForm1::createQuestionsPage()
     connect(QDelButton, &QPushButton::clicked, this, &TForm1::QDelButtonClick);
 }
 
+QFileDialog *TForm1::openDialog()
+{
+    // The file dialogs are made when first needed: each takes longer to
+    // build than the rest of the window.
+    if (!OpenDialog1)
+        OpenDialog1 = fileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen);
+    return OpenDialog1;
+}
+
+QFileDialog *TForm1::saveDialog()
+{
+    if (!SaveDialog1)
+        SaveDialog1 = fileDialog(this, "SaveDialog1", QFileDialog::AcceptSave);
+    return SaveDialog1;
+}
+
 void TForm1::createDialogs()
 {
-    OpenDialog1 = fileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen);
-    SaveDialog1 = fileDialog(this, "SaveDialog1", QFileDialog::AcceptSave);
     AboutBox = new TAboutBox(AboutInfo{QStringLiteral("О Quivara Builder"),
                                        QStringLiteral("Quivara Builder"),
                                        QStringLiteral("Конструктор тестов для программы Quivara."),
@@ -477,7 +491,7 @@ void TForm1::N7Click()
 {
     if (!saveChangesIfWanted())
         return;
-    const QString path = askForPath(SaveDialog1, m_lastSaved);
+    const QString path = askForPath(saveDialog(), m_lastSaved);
     if (path.isEmpty())
         return;
     const TestFileCommands::Saved created = m_session.create(path, QDateTime::currentDateTime());
@@ -492,7 +506,7 @@ void TForm1::N2Click()
 {
     if (!saveChangesIfWanted())
         return;
-    const QString path = askForPath(OpenDialog1, m_lastOpened);
+    const QString path = askForPath(openDialog(), m_lastOpened);
     if (!path.isEmpty())
         LoadTestFile(path);
 }
@@ -504,7 +518,7 @@ void TForm1::N3Click()
 
 void TForm1::N4Click()
 {
-    const QString path = askForPath(SaveDialog1, m_lastSaved);
+    const QString path = askForPath(saveDialog(), m_lastSaved);
     if (!path.isEmpty() && SaveTestFile(path))
         LoadTestFile(path);
 }

@@ -59,6 +59,8 @@ private:
     void createSettingsPage();
     void createQuestionsPage();
     void createDialogs();
+    QFileDialog *openDialog();
+    QFileDialog *saveDialog();
 
     void SelectQuestion(int index);
     void ClearSelection();

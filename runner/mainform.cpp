@@ -182,8 +182,12 @@ void TMForm::createMenu()
     connect(n6, &QAction::triggered, this, &TMForm::N6Click);
 }
 
-void TMForm::createDialogs()
+QFileDialog *TMForm::openDialog()
 {
+    // Made when first needed: a file dialog takes longer to build than the
+    // rest of the window.
+    if (OpenDialog1)
+        return OpenDialog1;
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
@@ -193,6 +197,11 @@ void TMForm::createDialogs()
     OpenDialog1->setNameFilter(QStringLiteral("Тесты для Quivara (*.quivara)"));
     OpenDialog1->setOption(QFileDialog::HideNameFilterDetails); // the caption alone
     OpenDialog1->setDefaultSuffix(QStringLiteral("quivara"));
+    return OpenDialog1;
+}
+
+void TMForm::createDialogs()
+{
 
     AboutBox = new TAboutBox(
             AboutInfo{QStringLiteral("О Quivara"), QStringLiteral("Quivara"),
@@ -234,10 +243,10 @@ void TMForm::OpenTestButtonClick()
 {
     // The name chosen last is offered again.
     if (!m_lastChosen.isEmpty())
-        OpenDialog1->selectFile(m_lastChosen);
-    if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty())
+        openDialog()->selectFile(m_lastChosen);
+    if (openDialog()->exec() != QDialog::Accepted || openDialog()->selectedFiles().isEmpty())
         return;
-    m_lastChosen = OpenDialog1->selectedFiles().first();
+    m_lastChosen = openDialog()->selectedFiles().first();
     loadTest(m_lastChosen);
 }
 

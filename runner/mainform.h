@@ -44,6 +44,7 @@ private:
     void createQuestionView();
     void createMenu();
     void createDialogs();
+    QFileDialog *openDialog();
     void applyTabOrder();
     void loadTest(const QString &path);
     void showView(const RunView &view);

@@ -604,15 +604,21 @@ void TstEditorWindow::titleShowsPathAsItIs()
 
 void TstEditorWindow::fileDialogsShowCaptionAlone()
 {
-    Editor e;
-    for (const char *name : {"OpenDialog1", "SaveDialog1"}) {
-        auto *dialog = e.form.findChild<QFileDialog *>(name);
-        QVERIFY(dialog);
-        dialog->show();
-        QCOMPARE(dialog->findChild<QComboBox *>("fileTypeCombo")->currentText(),
-                 QStringLiteral("Файлы тестов для Quivara"));
-        QCOMPARE(dialog->nameFilters(), QStringList{"Файлы тестов для Quivara (*.quivara)"});
-        dialog->hide();
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "capitals.quivara"));
+    for (const char *command : {"N2", "N4"}) { // Open and Save as
+        QString shown;
+        QStringList filters;
+        whenModal([&](QWidget *modal) {
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            QVERIFY(dialog);
+            shown = dialog->findChild<QComboBox *>("fileTypeCombo")->currentText();
+            filters = dialog->nameFilters();
+            dialog->reject();
+        });
+        e.form.findChild<QAction *>(command)->trigger();
+        QCOMPARE(shown, QStringLiteral("Файлы тестов для Quivara"));
+        QCOMPARE(filters, QStringList{"Файлы тестов для Quivara (*.quivara)"});
     }
 }
 
