@@ -9,6 +9,7 @@
 #include "messagebox.h"
 #include "questionlist.h"
 #include "weblinks.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,15 +27,7 @@ namespace {
 
 const QSize ClientSize(662, 449);
 
-QLabel *label(QWidget *parent, const QString &text, const char *name, QPoint at)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
-    l->move(at);
-    l->adjustSize();
-    return l;
-}
+using Widgets::label;
 
 QLineEdit *editBox(QWidget *parent, const char *name, int top, QLabel *caption)
 {
@@ -55,13 +48,11 @@ QCheckBox *checkBox(QWidget *parent, const QString &text, const char *name, int 
     return c;
 }
 
+// The editor's menu items have no images.
 QAction *menuItem(QMenu *menu, const QString &text, const char *name,
                   QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey)
 {
-    QAction *a = menu->addAction(text);
-    a->setObjectName(QLatin1String(name));
-    a->setShortcut(shortcut);
-    return a;
+    return Widgets::menuItem(menu, text, name, QString(), shortcut);
 }
 
 QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMode mode)
@@ -476,22 +467,11 @@ bool TForm1::saveChangesIfWanted()
     return outcome.proceed;
 }
 
-QString TForm1::askForPath(QFileDialog *dialog, QString &lastChosen)
-{
-    // The name chosen last in this dialog is offered again.
-    if (!lastChosen.isEmpty())
-        dialog->selectFile(lastChosen);
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
-        return QString();
-    lastChosen = dialog->selectedFiles().first();
-    return lastChosen;
-}
-
 void TForm1::N7Click()
 {
     if (!saveChangesIfWanted())
         return;
-    const QString path = askForPath(saveDialog(), m_lastSaved);
+    const QString path = Widgets::askForPath(saveDialog(), m_lastSaved);
     if (path.isEmpty())
         return;
     const TestFileCommands::Saved created = m_session.create(path, QDateTime::currentDateTime());
@@ -506,7 +486,7 @@ void TForm1::N2Click()
 {
     if (!saveChangesIfWanted())
         return;
-    const QString path = askForPath(openDialog(), m_lastOpened);
+    const QString path = Widgets::askForPath(openDialog(), m_lastOpened);
     if (!path.isEmpty())
         LoadTestFile(path);
 }
@@ -518,7 +498,7 @@ void TForm1::N3Click()
 
 void TForm1::N4Click()
 {
-    const QString path = askForPath(saveDialog(), m_lastSaved);
+    const QString path = Widgets::askForPath(saveDialog(), m_lastSaved);
     if (!path.isEmpty() && SaveTestFile(path))
         LoadTestFile(path);
 }

@@ -76,7 +76,6 @@ private:
     TestSettings shownSettings() const;
     void showSettings(const TestSettings &settings);
     bool saveChangesIfWanted();
-    QString askForPath(QFileDialog *dialog, QString &lastChosen);
 
     EditorSession m_session;
     bool Updating = false;

@@ -4,6 +4,7 @@
 #include "appearance.h"
 #include "version.h"
 #include "weblinks.h"
+#include "widgets.h"
 
 #include <QFrame>
 #include <QIcon>
@@ -15,13 +16,11 @@ namespace {
 
 const char *const PlainColour = "color: #414141;";
 
+// The box's plain labels are dark grey.
 QLabel *label(QWidget *parent, const QString &text, int x, int y, const char *name)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setTextFormat(Qt::PlainText);
+    QLabel *l = Widgets::label(parent, text, name, {x, y});
     l->setStyleSheet(QLatin1String(PlainColour));
-    l->move(x, y);
     l->adjustSize();
     return l;
 }

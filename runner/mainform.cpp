@@ -7,6 +7,7 @@
 #include "messagebox.h"
 #include "radiogroup.h"
 #include "weblinks.h"
+#include "widgets.h"
 #include "wrappedtext.h"
 
 #include <QAction>
@@ -23,20 +24,12 @@ namespace {
 const QSize ClientSize(673, 553);
 const char *const LabelColour = "color: #414141;";
 
-QPushButton *button(QWidget *parent, const QString &text, const QString &image, const char *name,
-                    const QRect &geometry)
-{
-    auto *b = new QPushButton(QIcon(image), text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    return b;
-}
+using Widgets::button;
 
+// The runner's menu items all have images.
 QAction *menuItem(QMenu *menu, const QString &text, const QString &image, const char *name)
 {
-    QAction *a = menu->addAction(image.isEmpty() ? QIcon() : QIcon(image), text);
-    a->setObjectName(QLatin1String(name));
-    return a;
+    return Widgets::menuItem(menu, text, name, image);
 }
 
 } // namespace
@@ -242,12 +235,9 @@ void TMForm::showView(const RunView &view)
 void TMForm::OpenTestButtonClick()
 {
     // The name chosen last is offered again.
-    if (!m_lastChosen.isEmpty())
-        openDialog()->selectFile(m_lastChosen);
-    if (openDialog()->exec() != QDialog::Accepted || openDialog()->selectedFiles().isEmpty())
-        return;
-    m_lastChosen = openDialog()->selectedFiles().first();
-    loadTest(m_lastChosen);
+    const QString path = Widgets::askForPath(openDialog(), m_lastChosen);
+    if (!path.isEmpty())
+        loadTest(path);
 }
 
 void TMForm::RadioGroupClick(int index)
