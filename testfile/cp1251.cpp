@@ -79,13 +79,10 @@ bool canEncode(QChar c)
 
 QByteArray encode(const QString &text)
 {
-    const auto &table = Tables::encode;
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
-    for (const QChar c : text) {
-        const unsigned char b = table[c.unicode()];
-        *out++ = static_cast<char>(b != 0 || c.unicode() == 0 ? b : '?');
-    }
+    for (const QChar c : text)
+        *out++ = encodeOrQuestionMark(c);
     return bytes;
 }
 

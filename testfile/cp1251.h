@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <array>
@@ -20,6 +21,7 @@ QByteArray encode(const QString &text);
 // True when encode() would keep every character of text.
 bool canEncode(QChar c);
 
+// The tables behind the helpers below, inline for speed; use the helpers.
 namespace Tables {
 extern const std::array<unsigned char, 0x10000> encode;
 extern const std::array<unsigned char, 256> fold;
@@ -31,6 +33,13 @@ inline unsigned char encodeChar(QChar c)
     return Tables::encode[c.unicode()];
 }
 
+// The byte for a character, "?" for one the code page lacks.
+inline char encodeOrQuestionMark(QChar c)
+{
+    const unsigned char b = encodeChar(c);
+    return static_cast<char>(b != 0 || c.unicode() == 0 ? b : '?');
+}
+
 // The byte of the character that Unicode case folding makes of the byte's
 // character, where the code page holds it (so 0xC0 "А" gives 0xE0 "а"), and
 // the byte itself otherwise. Two texts match ignoring case exactly when
@@ -38,6 +47,27 @@ inline unsigned char encodeChar(QChar c)
 inline unsigned char foldCase(unsigned char byte)
 {
     return Tables::fold[byte];
+}
+
+// Writes the bytes folded into out, which it resizes (any container of char).
+template<typename Out>
+void foldInto(QByteArrayView bytes, Out &out)
+{
+    out.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = static_cast<char>(foldCase(static_cast<unsigned char>(bytes[i])));
+}
+
+// True when the two byte strings match ignoring letter case.
+inline bool equalIgnoringCase(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (foldCase(static_cast<unsigned char>(a[i])) != foldCase(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
 }
 
 } // namespace Cp1251

@@ -71,19 +71,10 @@ QByteArrayView headerName(QByteArrayView line)
     return trimBlanks(close >= 0 ? name.first(close) : name);
 }
 
-// Folds name into out, which it resizes; names then match as bytes.
-template<typename Out>
-void foldBytes(QByteArrayView name, Out &out)
-{
-    out.resize(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i)
-        out[i] = char(Cp1251::foldCase(static_cast<unsigned char>(name[i])));
-}
-
 QByteArray folded(QByteArrayView name)
 {
     QByteArray f;
-    foldBytes(name, f);
+    Cp1251::foldInto(name, f);
     return f;
 }
 
@@ -98,16 +89,6 @@ quint32 nameHash(QByteArrayView folded)
     return hash;
 }
 
-bool equalFolded(QByteArrayView raw, QByteArrayView foldedName)
-{
-    if (raw.size() != foldedName.size())
-        return false;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (char(Cp1251::foldCase(static_cast<unsigned char>(raw[i]))) != foldedName[i])
-            return false;
-    }
-    return true;
-}
 
 // Finds line ends in one pass over the text, whatever their style: the
 // next CR and the next LF are each searched for once, not again for every
@@ -171,8 +152,7 @@ void encodeForWrite(QStringView text, Bytes &out)
                 ++i;
             continue;
         }
-        const unsigned char b = Cp1251::encodeChar(c);
-        *bytes++ = b != 0 || c.unicode() == 0 ? char(b) : '?';
+        *bytes++ = Cp1251::encodeOrQuestionMark(c);
     }
     if (quoted)
         *bytes++ = '"';
@@ -212,7 +192,7 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
             // A repeated section is never found: the first of that name
             // wins, and the later one's lines are left as they are.
             const QByteArrayView raw = headerName(line);
-            foldBytes(raw, name);
+            Cp1251::foldInto(raw, name);
             const QByteArrayView folded(name.data(), name.size());
             const quint32 hash = nameHash(folded);
             current = nullptr;
@@ -258,7 +238,7 @@ int IniDocument::findSection(QByteArrayView folded, quint32 hash) const
         if (index < 0)
             return -1;
         const Section &s = m_sections[index];
-        if (s.hash == hash && equalFolded(sectionName(s), folded))
+        if (s.hash == hash && Cp1251::equalIgnoringCase(sectionName(s), folded))
             return index;
     }
 }
@@ -292,7 +272,7 @@ int IniDocument::findKey(const Section &s, QByteArrayView foldedName) const
     const quint32 hash = nameHash(foldedName);
     for (int i = 0; i < keyCount(s); ++i) {
         const Key &k = keyAt(s, i);
-        if (k.hash == hash && equalFolded(keyName(k), foldedName))
+        if (k.hash == hash && Cp1251::equalIgnoringCase(keyName(k), foldedName))
             return i;
     }
     return -1;
@@ -302,7 +282,7 @@ void IniDocument::noteKey(Section &s, Key k)
 {
     const QByteArrayView name = keyName(k);
     FoldedName foldedName;
-    foldBytes(name, foldedName);
+    Cp1251::foldInto(name, foldedName);
     const QByteArrayView key(foldedName.data(), foldedName.size());
     if (findKey(s, key) >= 0)
         return; // a repeated key: the first one wins

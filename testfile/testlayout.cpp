@@ -17,26 +17,16 @@ const QString ShowResultKey = QStringLiteral("ShowResult");
 const QString DisableOpenTestKey = QStringLiteral("DisableOpenTest");
 const QString ExitOnCompleteKey = QStringLiteral("ExitOnComplete");
 
-bool sameName(QByteArrayView stored, QByteArrayView name)
-{
-    if (stored.size() != name.size())
-        return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (Cp1251::foldCase(static_cast<unsigned char>(stored[i]))
-            != Cp1251::foldCase(static_cast<unsigned char>(name[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The number in a stored name such as "Q12" or "a3" (letter case aside, as
 // names are matched), or -1 when the name is not prefix + a number written
 // without leading zeros.
 int numberAfter(char prefix, QByteArrayView name)
 {
-    if (name.size() < 2 || name.size() > 11 || !sameName(name.first(1), QByteArrayView(&prefix, 1)))
+    if (name.size() < 2 || name.size() > 11
+        || !Cp1251::equalIgnoringCase(name.first(1), QByteArrayView(&prefix, 1))) {
         return -1;
+    }
     if (name[1] == '0' && name.size() > 2)
         return -1;
     qint64 n = 0;
@@ -97,10 +87,10 @@ Question readQuestion(const IniDocument &doc, const QString &section)
     static const QByteArray questionTextKey = Cp1251::encode(QuestionTextKey);
     static const QByteArray lastAnswerKey = Cp1251::encode(LastAnswerKey);
     for (const IniDocument::Entry &e : entries) {
-        if (sameName(e.name, questionTextKey)) {
+        if (Cp1251::equalIgnoringCase(e.name, questionTextKey)) {
             const QString text = e.value();
             question.text = text.isNull() ? QStringLiteral("") : text; // present, if empty
-        } else if (sameName(e.name, lastAnswerKey)) {
+        } else if (Cp1251::equalIgnoringCase(e.name, lastAnswerKey)) {
             lastA = IniDocument::toInteger(e.stored, 0);
         }
     }
