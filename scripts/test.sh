@@ -13,10 +13,10 @@ ctest --test-dir build --output-on-failure -j2
 
 echo "== the package"
 (cd build && cpack -B package >/dev/null)
-bash tests/check_package.sh build/package/quivara_0.1_amd64.deb
+bash tests/system/check_package.sh build/package/quivara_0.1_amd64.deb
 
 echo "== through the accessibility bus"
-bash tests/check_accessibility.sh build
+bash tests/system/check_accessibility.sh build
 
 echo "== under sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUIVARA_SANITIZE=ON >/dev/null

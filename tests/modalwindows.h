@@ -25,6 +25,19 @@ inline void whenModal(const std::function<void(QWidget *)> &check)
     });
 }
 
+// The same for the next modal window of type Window, passing over others
+// (a message box that another check answers first, say).
+template<typename Window>
+void whenModalOf(const std::function<void(Window *)> &check)
+{
+    QTimer::singleShot(10, [check] {
+        auto *modal = qobject_cast<Window *>(QApplication::activeModalWidget());
+        if (!modal)
+            return whenModalOf<Window>(check);
+        check(modal);
+    });
+}
+
 struct SeenMessage
 {
     QString text; // as shown, markup taken out
@@ -36,9 +49,7 @@ struct SeenMessage
 // Records the next message box and dismisses it.
 inline void answerNextMessage(SeenMessage *seen)
 {
-    whenModal([seen](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        QVERIFY(box);
+    whenModalOf<QMessageBox>([seen](QMessageBox *box) {
         seen->text = QTextDocumentFragment::fromHtml(box->text()).toPlainText();
         seen->title = box->windowTitle();
         seen->icon = box->icon();
@@ -52,9 +63,7 @@ inline void answerNextMessage(SeenMessage *seen)
 // accept that name instead.
 inline void typeIntoDialog(const QString &path)
 {
-    whenModal([path](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
+    whenModalOf<QFileDialog>([path](QFileDialog *dialog) {
         auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
         QVERIFY(edit);
         edit->setText(path);
@@ -69,7 +78,7 @@ inline void typeIntoDialog(const QString &path)
 // Chooses path in the next file dialog, noting the name it offered first.
 inline void chooseInDialog(const QString &path, QString *offered = nullptr)
 {
-    whenModal([path, offered](QWidget *modal) {
+    whenModalOf<QFileDialog>([path, offered](QFileDialog *modal) {
         auto *edit = modal->findChild<QLineEdit *>("fileNameEdit");
         QVERIFY(edit);
         if (offered)

@@ -425,7 +425,7 @@ void TstEditorWindow::unsavedChangesPrompt()
     const QString notShown = "<not shown>";
     QString offered = notShown;
     if (command != "close" && answer != "Отмена")
-        QTimer::singleShot(100, [&] { chooseInDialog(other, &offered); });
+        chooseInDialog(other, &offered); // after the question
     if (command == "close")
         e.form.close();
     else if (command == "new")

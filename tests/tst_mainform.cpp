@@ -325,7 +325,7 @@ void TstMainForm::typedMissingNameReportsIt()
     const QString missing = dir.filePath("нет такого.quivara");
     SeenMessage seen;
     chooseInDialog(missing);
-    QTimer::singleShot(200, [&] { answerNextMessage(&seen); });
+    answerNextMessage(&seen); // after the dialog
     form.findChild<QPushButton *>("OpenTestButton")->click();
     QTRY_VERIFY(!seen.text.isEmpty());
     QCOMPARE(seen.text, QStringLiteral("Файл \"%1\" не существует!").arg(missing));
@@ -687,16 +687,10 @@ void TstMainForm::titleChangesBeforeNoQuestionsMessage()
     QString titleWhileShown;
     chooseInDialog(empty);
     // The message box comes after the dialog.
-    std::function<void()> waitForBox = [&] {
-        QTimer::singleShot(10, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return waitForBox();
-            titleWhileShown = form.windowTitle();
-            box->close();
-        });
-    };
-    waitForBox();
+    whenModalOf<QMessageBox>([&](QMessageBox *box) {
+        titleWhileShown = form.windowTitle();
+        box->close();
+    });
     form.findChild<QAction *>("N2")->trigger();
     QCOMPARE(titleWhileShown, QStringLiteral("Quivara 0.1 - Пустой тест"));
 }
