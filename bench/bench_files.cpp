@@ -19,9 +19,9 @@
 namespace {
 
 QTemporaryDir *folder = nullptr;
-QString testPath;   // CR LF line ends, as the editor writes them
-QString lfPath;     // the same test with LF alone
-QString crPath;     // and with CR alone
+QString testPath; // CR LF line ends, as the editor writes them
+QString lfPath;   // the same test with LF alone
+QString crPath;   // and with CR alone
 
 int countEntry(void *user, const char *, const char *, const char *)
 {
@@ -134,7 +134,8 @@ int main(int argc, char **argv)
 {
     // --write-test PATH: only write the large test, for the start-up figures.
     if (argc == 3 && std::string(argv[1]) == "--write-test")
-        return TestFileCommands::saveTestFile(QString::fromLocal8Bit(argv[2]), largeTest()).ok ? 0 : 1;
+        return TestFileCommands::saveTestFile(QString::fromLocal8Bit(argv[2]), largeTest()).ok ? 0
+                                                                                               : 1;
     // --write-shape NAME PATH: a hostile file; --peak PATH: load it as the
     // runner and the editor do, then print the peak memory in KiB.
     if (argc == 4 && std::string(argv[1]) == "--write-shape")
@@ -157,7 +158,8 @@ int main(int argc, char **argv)
         QFile crlf(testPath);
         QFile lf(lfPath);
         QFile cr(crPath);
-        if (!crlf.open(QIODevice::ReadOnly) || !lf.open(QIODevice::WriteOnly) || !cr.open(QIODevice::WriteOnly))
+        if (!crlf.open(QIODevice::ReadOnly) || !lf.open(QIODevice::WriteOnly)
+            || !cr.open(QIODevice::WriteOnly))
             return 1;
         const QByteArray bytes = crlf.readAll();
         lf.write(QByteArray(bytes).replace("\r\n", "\n"));
@@ -168,10 +170,14 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
     const double parse = reporter.times["InihParse"];
-    std::printf("\nA 10,000-question test of %lld bytes; each figure is a ratio to one libinih parse.\n",
+    std::printf("\nA 10,000-question test of %lld bytes; each figure is a ratio to one libinih "
+                "parse.\n",
                 QFileInfo(testPath).size());
-    const struct { const char *name; double target; } rows[] = {
-        {"EditorLoad/crlf", 1.5}, {"RunnerShowQuestion/crlf", 0.7}, {"EditorSave", 2}};
+    const struct
+    {
+        const char *name;
+        double target;
+    } rows[] = {{"EditorLoad/crlf", 1.5}, {"RunnerShowQuestion/crlf", 0.7}, {"EditorSave", 2}};
     int missed = 0;
     for (const auto &row : rows) {
         const double ratio = reporter.times[row.name] / parse;
@@ -179,13 +185,15 @@ int main(int argc, char **argv)
         std::printf("  %-24s %6.2f x   (target %.1f x: %s)\n", row.name, ratio, row.target,
                     ratio <= row.target ? "met" : "missed");
     }
-    std::printf("\nThe same test with other line ends, as a ratio to its CR LF figure (target 1.2 x):\n");
+    std::printf("\nThe same test with other line ends, as a ratio to its CR LF figure (target 1.2 "
+                "x):\n");
     for (const char *name : {"EditorLoad", "RunnerShowQuestion"}) {
         for (const char *ending : {"lf", "cr"}) {
             const std::string row = std::string(name) + "/" + ending;
             const double ratio = reporter.times[row] / reporter.times[std::string(name) + "/crlf"];
             missed += ratio <= 1.2 ? 0 : 1;
-            std::printf("  %-24s %6.2f x   (%s)\n", row.c_str(), ratio, ratio <= 1.2 ? "met" : "missed");
+            std::printf("  %-24s %6.2f x   (%s)\n", row.c_str(), ratio,
+                        ratio <= 1.2 ? "met" : "missed");
         }
     }
     // A missed target fails the run, so a script cannot pass over it.

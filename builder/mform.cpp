@@ -135,17 +135,21 @@ void TForm1::createSettingsPage()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("MainPage"));
     Pages->addTab(page, QStringLiteral("Общие настройки"));
-    TestName = editBox(page, "TestName", 18, label(page, QStringLiteral("Название:"), "Label1", {3, 21}));
-    Author = editBox(page, "Author", 48, label(page, QStringLiteral("Составитель:"), "Label2", {3, 51}));
-    MessageOnComplete = editBox(page, "MessageOnComplete", 78,
-                                label(page, QStringLiteral("Сообщение о завершении теста:"),
-                                      "Label3", {3, 81}));
-    AllowFinish = checkBox(page, QStringLiteral("Разрешить завершать тест, даже если завершены не все задания"),
-                           "AllowFinish", 117);
+    TestName = editBox(page, "TestName", 18,
+                       label(page, QStringLiteral("Название:"), "Label1", {3, 21}));
+    Author = editBox(page, "Author", 48,
+                     label(page, QStringLiteral("Составитель:"), "Label2", {3, 51}));
+    MessageOnComplete = editBox(
+            page, "MessageOnComplete", 78,
+            label(page, QStringLiteral("Сообщение о завершении теста:"), "Label3", {3, 81}));
+    AllowFinish = checkBox(
+            page, QStringLiteral("Разрешить завершать тест, даже если завершены не все задания"),
+            "AllowFinish", 117);
     ShowResult = checkBox(page, QStringLiteral("Показывать результаты теста по завершению"),
                           "ShowResult", 140);
-    DisableOpenTest = checkBox(page, QStringLiteral("Отключить пункт меню \"Загрузить тест\" во время "
-                                                    "прохождения теста"),
+    DisableOpenTest = checkBox(page,
+                               QStringLiteral("Отключить пункт меню \"Загрузить тест\" во время "
+                                              "прохождения теста"),
                                "DisableOpenTest", 163);
     ExitOnComplete = checkBox(page, QStringLiteral("Закрывать программу по завершению теста"),
                               "ExitOnComplete", 186);
@@ -183,9 +187,10 @@ void TForm1::createQuestionsPage()
     AnsList->setGeometry(205, 202, 446, 132);
     label6->setBuddy(AnsList);
     AnsList->setAccessibleName(label6->text());
-    QLabel *label4 = label(page, QStringLiteral("Каждый вариант ответа - в отдельной строке. Правильные "
-                                                "варианты ответа должны начинаться со знака * "
-                                                "(\"звездочка\")."),
+    QLabel *label4 = label(page,
+                           QStringLiteral("Каждый вариант ответа - в отдельной строке. Правильные "
+                                          "варианты ответа должны начинаться со знака * "
+                                          "(\"звездочка\")."),
                            "Label4", {205, 340});
     label4->setWordWrap(true);
     label4->setGeometry(205, 340, 446, 37);
@@ -249,11 +254,11 @@ QFileDialog *TForm1::saveDialog()
 
 void TForm1::createDialogs()
 {
-    AboutBox = new TAboutBox(AboutInfo{QStringLiteral("О Quivara Builder"),
-                                       QStringLiteral("Quivara Builder"),
-                                       QStringLiteral("Конструктор тестов для программы Quivara."),
-                                       QStringLiteral(":/images/builder.svg"), 126, 38, true, false},
-                             this);
+    AboutBox = new TAboutBox(
+            AboutInfo{QStringLiteral("О Quivara Builder"), QStringLiteral("Quivara Builder"),
+                      QStringLiteral("Конструктор тестов для программы Quivara."),
+                      QStringLiteral(":/images/builder.svg"), 126, 38, true, false},
+            this);
 }
 
 // The questions page.
@@ -350,7 +355,8 @@ void TForm1::AnsListChange()
 {
     if (Updating || m_session.document().currentQuestion() < 0)
         return;
-    m_session.document().setAnswersFromLines(m_session.document().currentQuestion(), AnsList->lines());
+    m_session.document().setAnswersFromLines(m_session.document().currentQuestion(),
+                                             AnsList->lines());
 }
 
 void TForm1::QlistClick()
@@ -391,7 +397,8 @@ void TForm1::offerRecoveryCopy(const QString &path)
     if (!FileStore::recoveryCopy(path))
         return;
     CentredMessageBox box(QMessageBox::Question, ProgramTitle,
-                          QStringLiteral("Восстановить предыдущую версию теста?"), QMessageBox::NoButton, this);
+                          QStringLiteral("Восстановить предыдущую версию теста?"),
+                          QMessageBox::NoButton, this);
     box.setObjectName(QStringLiteral("RestoreBox"));
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -450,7 +457,8 @@ bool TForm1::saveChangesIfWanted()
     if (!m_session.asksBeforeLeaving())
         return true;
     CentredMessageBox box(QMessageBox::Question, ProgramTitle,
-                          QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton, this);
+                          QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton,
+                          this);
     box.setObjectName(QStringLiteral("SaveChangesBox"));
     QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);

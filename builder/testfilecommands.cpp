@@ -24,7 +24,8 @@ Loaded loadTestFile(const QString &path)
     const QList<int> numbers = TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc));
     questions.reserve(int(numbers.size()));
     for (const int n : numbers) {
-        const TestLayout::Question question = TestLayout::readQuestion(doc, TestLayout::questionSection(n));
+        const TestLayout::Question question
+                = TestLayout::readQuestion(doc, TestLayout::questionSection(n));
         // Only options whose keys the section listing reaches are loaded.
         QStringList answers;
         answers.reserve(question.options.size());
@@ -32,8 +33,9 @@ Loaded loadTestFile(const QString &path)
             if (option.listed)
                 answers.append(option.text);
         }
-        questions.addQuestion(question.text.isNull() ? TestLayout::NoQuestionText
-                                                     : TestLayout::questionTextFromFile(question.text),
+        questions.addQuestion(question.text.isNull()
+                                      ? TestLayout::NoQuestionText
+                                      : TestLayout::questionTextFromFile(question.text),
                               answers);
     }
     questions.setCurrentQuestion(-1);

@@ -100,7 +100,8 @@ void TAboutBox::showLink(bool underMouse)
     const QString colour = underMouse && !m_underlinedLink
             ? palette().color(QPalette::WindowText).name()
             : QStringLiteral("#0000ff");
-    const QString decoration = m_underlinedLink ? QStringLiteral("underline") : QStringLiteral("none");
+    const QString decoration
+            = m_underlinedLink ? QStringLiteral("underline") : QStringLiteral("none");
     m_link->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2; text-decoration:%3;\">%1</a>")
                             .arg(WebLinks::MakerSite, colour, decoration));
 }

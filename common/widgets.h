@@ -22,7 +22,8 @@ QLabel *label(QWidget *parent, const QString &text, const char *name, QPoint at)
 QPushButton *button(QWidget *parent, const QString &text, const QString &image, const char *name,
                     const QRect &geometry);
 // A menu item with an image (none when empty) and a shortcut (none when unknown).
-QAction *menuItem(QMenu *menu, const QString &text, const char *name, const QString &image = QString(),
+QAction *menuItem(QMenu *menu, const QString &text, const char *name,
+                  const QString &image = QString(),
                   QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey);
 
 // Runs a file dialog, offering the name chosen last in it again; the path

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString section = name(input);
     const QString key = name(input);
     const QString otherKey = name(input);
-    const QString value = Cp1251::decode(QByteArray::fromStdString(input.ConsumeRandomLengthString(64)));
+    const QString value
+            = Cp1251::decode(QByteArray::fromStdString(input.ConsumeRandomLengthString(64)));
     const QByteArray file = QByteArray::fromStdString(input.ConsumeRemainingBytesAsString());
 
     IniDocument doc = IniDocument::parse(file);
@@ -55,7 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     doc.writeString(section, key, value);
     const IniDocument reread = IniDocument::parse(doc.toBytes());
     QString expected = value;
-    expected.replace(QStringLiteral("\r\n"), QStringLiteral(" ")).replace(u'\r', u' ').replace(u'\n', u' ');
+    expected.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+            .replace(u'\r', u' ')
+            .replace(u'\n', u' ');
     if (!expected.contains(QChar(0)))
         require(reread.readString(section, key, QStringLiteral("<none>")) == expected);
     if (key.compare(otherKey, Qt::CaseInsensitive) != 0 && otherExisted)

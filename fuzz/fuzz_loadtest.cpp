@@ -14,9 +14,8 @@ namespace {
 
 QString tempPath(const char *name)
 {
-    return QDir::temp().filePath(QStringLiteral("quivara-fuzz-%1-%2.quivara")
-                                         .arg(getpid())
-                                         .arg(QLatin1String(name)));
+    return QDir::temp().filePath(
+            QStringLiteral("quivara-fuzz-%1-%2.quivara").arg(getpid()).arg(QLatin1String(name)));
 }
 
 void require(bool condition)

@@ -110,9 +110,9 @@ void TMForm::createQuestionView()
     RadioGroup->setAccessibleName(QStringLiteral("Варианты ответа"));
     connect(RadioGroup, &RadioGroupBox::picked, this, &TMForm::RadioGroupClick);
 
-    FinishButton = button(TestPanel, QStringLiteral("Завершить тестирование!"),
-                          QStringLiteral(":/images/finish.svg"), "FinishButton",
-                          QRect(8, 513, 190, 32));
+    FinishButton
+            = button(TestPanel, QStringLiteral("Завершить тестирование!"),
+                     QStringLiteral(":/images/finish.svg"), "FinishButton", QRect(8, 513, 190, 32));
     PQButton = button(TestPanel, QStringLiteral("Назад"), QStringLiteral(":/images/back.svg"),
                       "PQButton", QRect(439, 513, 110, 32));
     NQButton = button(TestPanel, QStringLiteral("Далее"), QStringLiteral(":/images/next.svg"),
@@ -156,17 +156,21 @@ void TMForm::createMenu()
     bar->setObjectName(QStringLiteral("MainMenu"));
     QMenu *file = bar->addMenu(QStringLiteral("Файл"));
     file->setObjectName(QStringLiteral("N1"));
-    N2 = menuItem(file, QStringLiteral("Открыть тест.."), QStringLiteral(":/images/open.svg"), "N2");
+    N2 = menuItem(file, QStringLiteral("Открыть тест.."), QStringLiteral(":/images/open.svg"),
+                  "N2");
     file->addSeparator()->setObjectName(QStringLiteral("N3"));
-    QAction *n4 = menuItem(file, QStringLiteral("Выход"), QStringLiteral(":/images/exit.svg"), "N4");
+    QAction *n4
+            = menuItem(file, QStringLiteral("Выход"), QStringLiteral(":/images/exit.svg"), "N4");
 
     QMenu *help = bar->addMenu(QStringLiteral("Справка"));
     help->setObjectName(QStringLiteral("N5"));
-    QAction *n8 = menuItem(help, QStringLiteral("Сайт автора"), QStringLiteral(":/images/site.svg"), "N8");
+    QAction *n8 = menuItem(help, QStringLiteral("Сайт автора"), QStringLiteral(":/images/site.svg"),
+                           "N8");
     QAction *n9 = menuItem(help, QStringLiteral("Помощь и обсуждение в форуме"),
                            QStringLiteral(":/images/forum.svg"), "N9");
     help->addSeparator()->setObjectName(QStringLiteral("N7"));
-    QAction *n6 = menuItem(help, QStringLiteral("О программе.."), QStringLiteral(":/images/about.svg"), "N6");
+    QAction *n6 = menuItem(help, QStringLiteral("О программе.."),
+                           QStringLiteral(":/images/about.svg"), "N6");
 
     connect(N2, &QAction::triggered, this, &TMForm::OpenTestButtonClick);
     connect(n4, &QAction::triggered, this, &TMForm::N4Click);

@@ -88,8 +88,9 @@ void OptionButton::paintEvent(QPaintEvent *)
     option.rect = indicatorRect();
     style()->drawPrimitive(QStyle::PE_IndicatorRadioButton, &option, &painter, this);
     const QRect text = textRect();
-    m_text.paint(&painter, text, palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                                 QPalette::WindowText));
+    m_text.paint(&painter, text,
+                 palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                 QPalette::WindowText));
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);

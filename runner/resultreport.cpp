@@ -21,11 +21,11 @@ ResultReport ResultReport::make(const QStringList &answers, const QString &messa
     if (showResult) {
         r.message += QStringLiteral("\r\n\r\nВсего вопросов: %1\r\nДано ответов: %2 (%3%)"
                                     "\r\nПравильных ответов: %4 (%5%)")
-                .arg(r.total)
-                .arg(r.answered)
-                .arg(percentOf(r.answered, r.total))
-                .arg(r.correct)
-                .arg(percentOf(r.correct, r.total));
+                             .arg(r.total)
+                             .arg(r.answered)
+                             .arg(percentOf(r.answered, r.total))
+                             .arg(r.correct)
+                             .arg(percentOf(r.correct, r.total));
     }
     return r;
 }

@@ -97,8 +97,8 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
 
 bool TestRun::pick(int option)
 {
-    if (!m_view.questionViewVisible || option < 0 || option >= m_view.options.size() || option == m_view.selected
-        || m_current >= m_answers.size()) {
+    if (!m_view.questionViewVisible || option < 0 || option >= m_view.options.size()
+        || option == m_view.selected || m_current >= m_answers.size()) {
         return false;
     }
     m_view.selected = option;
@@ -128,8 +128,8 @@ void TestRun::back()
 
 TestRun::Finish TestRun::finish()
 {
-    const ResultReport report = ResultReport::make(m_answers, m_settings.messageOnComplete,
-                                                   m_settings.showResult);
+    const ResultReport report
+            = ResultReport::make(m_answers, m_settings.messageOnComplete, m_settings.showResult);
     showStartState();
     return Finish{report.message, m_settings.exitOnComplete};
 }

@@ -64,7 +64,8 @@ inline bool equalIgnoringCase(QByteArrayView a, QByteArrayView b)
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        if (foldCase(static_cast<unsigned char>(a[i])) != foldCase(static_cast<unsigned char>(b[i])))
+        if (foldCase(static_cast<unsigned char>(a[i]))
+            != foldCase(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;

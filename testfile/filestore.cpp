@@ -60,7 +60,8 @@ bool writeAll(int fd, QByteArrayView bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
+        const ssize_t n
+                = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -85,7 +86,8 @@ bool readAll(int fd, qint64 sizeHint, QByteArray &bytes, bool &tooLarge)
             }
             bytes.resize(bytes.size() + 65536);
         }
-        const ssize_t n = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
+        const ssize_t n
+                = ::pread(fd, bytes.data() + done, size_t(bytes.size() - done), off_t(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -207,7 +209,8 @@ bool writeInPlace(const QString &target, const QByteArray &bytes, bool takeCopy)
     // Room first: a full disk or a size limit fails here, before a byte
     // of the test has changed.
     if (bytes.size() > old.size()
-        && ::posix_fallocate(file.get(), off_t(old.size()), off_t(bytes.size() - old.size())) != 0) {
+        && ::posix_fallocate(file.get(), off_t(old.size()), off_t(bytes.size() - old.size()))
+                != 0) {
         const bool restored = ::ftruncate(file.get(), off_t(old.size())) == 0;
         if (restored)
             dropCopy();
@@ -284,7 +287,8 @@ QString recoveryCopyPath(const QString &path)
                                                     QCryptographicHash::Sha256)
                                    .toHex();
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-            + QStringLiteral("/Quivara/recovery/") + QString::fromLatin1(key) + QStringLiteral(".quivara");
+            + QStringLiteral("/Quivara/recovery/") + QString::fromLatin1(key)
+            + QStringLiteral(".quivara");
 }
 
 std::optional<QByteArray> recoveryCopy(const QString &path)

@@ -89,7 +89,6 @@ quint32 nameHash(QByteArrayView folded)
     return hash;
 }
 
-
 // Finds line ends in one pass over the text, whatever their style: the
 // next CR and the next LF are each searched for once, not again for every
 // line, so a file of CRs alone takes as long as one of CR LFs.
@@ -136,7 +135,8 @@ void encodeForWrite(QStringView text, Bytes &out)
 {
     // A line break at an edge becomes a blank there.
     auto blankOnceWritten = [](QChar c) { return isBlank(c) || c == u'\r' || c == u'\n'; };
-    const bool edgeBlank = !text.isEmpty() && (blankOnceWritten(text.front()) || blankOnceWritten(text.back()));
+    const bool edgeBlank
+            = !text.isEmpty() && (blankOnceWritten(text.front()) || blankOnceWritten(text.back()));
     const bool enclosed = text.size() >= 2 && text.front() == text.back()
             && (text.front() == u'"' || text.front() == u'\'');
     const bool quoted = edgeBlank || enclosed;
@@ -197,7 +197,8 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
             const quint32 hash = nameHash(folded);
             current = nullptr;
             if (doc.findSection(folded, hash) < 0) {
-                doc.m_sections.append(Section{pos, pos + length, raw.data() - source.data(), raw.size(), hash});
+                doc.m_sections.append(
+                        Section{pos, pos + length, raw.data() - source.data(), raw.size(), hash});
                 doc.m_sections.last().firstKey = int(doc.m_keys.size());
                 doc.indexSection(int(doc.m_sections.size()) - 1);
                 current = &doc.m_sections.last();
@@ -247,7 +248,8 @@ void IniDocument::indexSection(int section)
 {
     if (m_sections.size() * 2 > m_sectionSlots.size()) {
         // Grow to four times the sections, and place them all again.
-        m_sectionSlots.fill(0, qMax<qsizetype>(16, qNextPowerOfTwo(quint64(m_sections.size()) * 4 - 1)));
+        m_sectionSlots.fill(
+                0, qMax<qsizetype>(16, qNextPowerOfTwo(quint64(m_sections.size()) * 4 - 1)));
         for (int i = 0; i < m_sections.size(); ++i) {
             if (i != section)
                 indexSection(i);
@@ -391,7 +393,8 @@ QString IniDocument::readString(const QString &section, const QString &key,
 {
     const Section *s = findSection(section);
     FoldedName name;
-    const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
+    const int k
+            = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
     return k < 0 ? defaultValue : value(keyAt(*s, k));
 }
 
@@ -503,7 +506,8 @@ bool IniDocument::valueExists(const QString &section, const QString &key) const
 {
     const Section *s = findSection(section);
     FoldedName name;
-    const int k = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
+    const int k
+            = s && foldName(key, name) ? findKey(*s, QByteArrayView(name.data(), name.size())) : -1;
     return k >= 0 && k < s->listed;
 }
 
@@ -551,7 +555,8 @@ int IniDocument::appendSection(const QString &name)
     const QByteArray encoded = Cp1251::encode(name);
     m_lastSection = -1; // the sections may move
     m_edits.append('[' + encoded + "]\r\n");
-    Section s{m_source.size(), m_source.size(), 0, 0, nameHash(folded(trimBlanks(QByteArrayView(encoded))))};
+    Section s{m_source.size(), m_source.size(), 0, 0,
+              nameHash(folded(trimBlanks(QByteArrayView(encoded))))};
     s.header = int(m_edits.size()) - 1;
     m_sections.append(s);
     const int index = int(m_sections.size()) - 1;
@@ -568,7 +573,8 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     const QStringView keyName = trimBlanks(QStringView(key));
 
     const Section *found = findSection(sectionName);
-    Section &s = found ? m_sections[found - m_sections.constData()] : m_sections[appendSection(sectionName)];
+    Section &s = found ? m_sections[found - m_sections.constData()]
+                       : m_sections[appendSection(sectionName)];
     FoldedName foldedKey;
     foldName(keyName, foldedKey);
     const int existing = findKey(s, QByteArrayView(foldedKey.data(), foldedKey.size()));
@@ -620,8 +626,8 @@ QString IniDocument::dateTimeText(const QDateTime &value, const QLocale &locale)
     return date + u' ' + locale.toString(time, format.trimmed());
 }
 
-void IniDocument::writeDateTime(const QString &section, const QString &key,
-                                const QDateTime &value, const QLocale &locale)
+void IniDocument::writeDateTime(const QString &section, const QString &key, const QDateTime &value,
+                                const QLocale &locale)
 {
     writeString(section, key, dateTimeText(value, locale));
 }

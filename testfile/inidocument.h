@@ -91,11 +91,11 @@ private:
     // length); a line written since the parse lives in m_edits instead.
     struct Key
     {
-        qsizetype begin = -1;  // offset in m_source, or -1 for a line added since the parse
-        qsizetype length = 0;  // of the source line, its line end included
-        qsizetype valueStart;  // offset in the line after its first '='
-        int edited = -1;       // index into m_edits of the line that replaces it
-        quint32 hash = 0;      // of the folded name
+        qsizetype begin = -1; // offset in m_source, or -1 for a line added since the parse
+        qsizetype length = 0; // of the source line, its line end included
+        qsizetype valueStart; // offset in the line after its first '='
+        int edited = -1;      // index into m_edits of the line that replaces it
+        quint32 hash = 0;     // of the folded name
     };
     // The first section of a name. Its bytes run from begin to the next
     // section's begin; repeated sections of a name seen before, which are
@@ -106,15 +106,15 @@ private:
         qsizetype insertAt;  // where added keys go: after the last key line, or the header
         qsizetype nameBegin; // the name in the header line, as an offset in m_source
         qsizetype nameLength;
-        quint32 hash;        // of the folded name
-        int header = -1;     // for a section added since the parse: its header line in m_edits
+        quint32 hash;    // of the folded name
+        int header = -1; // for a section added since the parse: its header line in m_edits
         // Its distinct keys, first occurrences, in file order: those of the
         // source at m_keys[firstKey...], then those added since the parse.
         int firstKey = 0;
         int sourceKeys = 0;
         QList<Key> added;
         QHash<QByteArray, int> index; // folded name -> key number, for large sections only
-        int listed = 0;      // how many of its keys readSection() lists
+        int listed = 0;               // how many of its keys readSection() lists
         qsizetype listedBytes = 0;
     };
 
@@ -123,7 +123,10 @@ private:
     {
         return i < s.sourceKeys ? m_keys[s.firstKey + i] : s.added[i - s.sourceKeys];
     }
-    Key &keyAt(Section &s, int i) { return i < s.sourceKeys ? m_keys[s.firstKey + i] : s.added[i - s.sourceKeys]; }
+    Key &keyAt(Section &s, int i)
+    {
+        return i < s.sourceKeys ? m_keys[s.firstKey + i] : s.added[i - s.sourceKeys];
+    }
     const Section *findSection(const QString &section) const;
     QByteArrayView line(const Key &k) const;
     QByteArrayView sectionName(const Section &s) const;
@@ -136,13 +139,13 @@ private:
     void noteKey(Section &s, Key k);
     int appendSection(const QString &name);
 
-    QByteArray m_source;       // the parsed bytes, which unedited lines are views into
-    QByteArrayList m_edits;    // lines written since the parse: replaced values, new keys, new headers
+    QByteArray m_source;    // the parsed bytes, which unedited lines are views into
+    QByteArrayList m_edits; // lines written since the parse: replaced values, new keys, new headers
     QList<Section> m_sections; // in file order; sections added since the parse last
     QList<Key> m_keys;         // the source's keys, section by section
     // Open addressing by name hash: each slot holds a section's index + 1,
     // or 0 when empty; a quarter to a half of the slots are in use.
     QList<int> m_sectionSlots;
-    mutable int m_lastSection = -1;           // the section found last, by the name asked for
+    mutable int m_lastSection = -1; // the section found last, by the name asked for
     mutable QString m_lastSectionName;
 };

@@ -1,6 +1,5 @@
 #include "profilefile.h"
 
-
 ProfileFile::ProfileFile(const QString &path)
     : m_path(path)
 {

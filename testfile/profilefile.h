@@ -32,7 +32,8 @@ public:
     };
     Loaded load() const;
 
-    QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
+    QString readString(const QString &section, const QString &key,
+                       const QString &defaultValue) const;
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     bool readBool(const QString &section, const QString &key, bool defaultValue) const;
     QStringList readSection(const QString &section) const;
@@ -41,10 +42,12 @@ public:
 
     // Each write returns false and sets errorString() to "Unable to write to
     // <path>" when the file cannot be replaced; the file then stays as it was.
-    [[nodiscard]] bool writeString(const QString &section, const QString &key, const QString &value);
+    [[nodiscard]] bool writeString(const QString &section, const QString &key,
+                                   const QString &value);
     [[nodiscard]] bool writeInteger(const QString &section, const QString &key, int value);
     [[nodiscard]] bool writeBool(const QString &section, const QString &key, bool value);
-    [[nodiscard]] bool writeDateTime(const QString &section, const QString &key, const QDateTime &value);
+    [[nodiscard]] bool writeDateTime(const QString &section, const QString &key,
+                                     const QDateTime &value);
 
     // Reads the file once, lets edit change it in memory and writes it back
     // as one replacement: many entries cost one read and one write. A file

@@ -17,7 +17,6 @@ const QString ShowResultKey = QStringLiteral("ShowResult");
 const QString DisableOpenTestKey = QStringLiteral("DisableOpenTest");
 const QString ExitOnCompleteKey = QStringLiteral("ExitOnComplete");
 
-
 // The number in a stored name such as "Q12" or "a3" (letter case aside, as
 // names are matched), or -1 when the name is not prefix + a number written
 // without leading zeros.
@@ -38,7 +37,6 @@ int numberAfter(char prefix, QByteArrayView name)
     return n <= std::numeric_limits<int>::max() ? int(n) : -1;
 }
 
-
 } // namespace
 
 namespace TestLayout {
@@ -57,7 +55,8 @@ QString answerKey(int number)
             keys.append(QLatin1Char('A') % QString::number(k));
         return keys;
     }();
-    return number >= 0 && number < first.size() ? first[number] : QLatin1Char('A') % QString::number(number);
+    return number >= 0 && number < first.size() ? first[number]
+                                                : QLatin1Char('A') % QString::number(number);
 }
 
 int lastQuestion(const IniDocument &doc)

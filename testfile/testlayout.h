@@ -45,7 +45,7 @@ QList<int> questionNumbers(const IniDocument &doc, int lastQ);
 
 struct Option
 {
-    int number;  // k of its key "A<k>"
+    int number; // k of its key "A<k>"
     QString text;
     bool listed; // whether the section listing reaches its key
 };

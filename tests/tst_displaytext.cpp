@@ -17,14 +17,30 @@ void TstDisplayText::mnemonicText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("html");
     QTest::addColumn<QString>("plain");
-    QTest::newRow("plain") << "Столица?" << "Столица?" << "Столица?";
-    QTest::newRow("underline") << "R&D" << "R<u>D</u>" << "RD";
-    QTest::newRow("double-ampersand") << "a && b" << "a &amp; b" << "a & b";
-    QTest::newRow("three-ampersands") << "&&&x" << "&amp;<u>x</u>" << "&x";
-    QTest::newRow("trailing-ampersand") << "конец&" << "конец" << "конец";
-    QTest::newRow("markup-is-text") << "<b>x</b>" << "&lt;b&gt;x&lt;/b&gt;" << "<b>x</b>";
-    QTest::newRow("underlined-markup") << "&<" << "<u>&lt;</u>" << "<";
-    QTest::newRow("line-breaks") << "a\r\n\r\nb\nc" << "a<br><br>b<br>c" << "a\r\n\r\nb\nc";
+    QTest::newRow("plain") << "Столица?"
+                           << "Столица?"
+                           << "Столица?";
+    QTest::newRow("underline") << "R&D"
+                               << "R<u>D</u>"
+                               << "RD";
+    QTest::newRow("double-ampersand") << "a && b"
+                                      << "a &amp; b"
+                                      << "a & b";
+    QTest::newRow("three-ampersands") << "&&&x"
+                                      << "&amp;<u>x</u>"
+                                      << "&x";
+    QTest::newRow("trailing-ampersand") << "конец&"
+                                        << "конец"
+                                        << "конец";
+    QTest::newRow("markup-is-text") << "<b>x</b>"
+                                    << "&lt;b&gt;x&lt;/b&gt;"
+                                    << "<b>x</b>";
+    QTest::newRow("underlined-markup") << "&<"
+                                       << "<u>&lt;</u>"
+                                       << "<";
+    QTest::newRow("line-breaks") << "a\r\n\r\nb\nc"
+                                 << "a<br><br>b<br>c"
+                                 << "a\r\n\r\nb\nc";
 }
 
 void TstDisplayText::mnemonicText()
@@ -33,7 +49,8 @@ void TstDisplayText::mnemonicText()
     QFETCH(QString, html);
     QFETCH(QString, plain);
     QCOMPARE(mnemonicTextToHtml(text),
-             QStringLiteral("<span style=\"white-space:pre-wrap\">") + html + QStringLiteral("</span>"));
+             QStringLiteral("<span style=\"white-space:pre-wrap\">") + html
+                     + QStringLiteral("</span>"));
     QCOMPARE(mnemonicTextToPlain(text), plain);
 }
 
@@ -41,14 +58,22 @@ void TstDisplayText::errorBoxText_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Unable to write to t.quivara" << "Unable to write to t.quivara.";
-    QTest::newRow("cyrillic") << "Ошибка записи" << "Ошибка записи.";
-    QTest::newRow("exclamation") << "Ошибка!" << "Ошибка!";
-    QTest::newRow("parenthesis") << "(x)" << "(x)";
-    QTest::newRow("blank") << "x " << "x ";
-    QTest::newRow("full-stop") << "x." << "x.";
-    QTest::newRow("slash") << "a/" << "a/.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Unable to write to t.quivara"
+                            << "Unable to write to t.quivara.";
+    QTest::newRow("cyrillic") << "Ошибка записи"
+                              << "Ошибка записи.";
+    QTest::newRow("exclamation") << "Ошибка!"
+                                 << "Ошибка!";
+    QTest::newRow("parenthesis") << "(x)"
+                                 << "(x)";
+    QTest::newRow("blank") << "x "
+                           << "x ";
+    QTest::newRow("full-stop") << "x."
+                               << "x.";
+    QTest::newRow("slash") << "a/"
+                           << "a/.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TstDisplayText::errorBoxText()

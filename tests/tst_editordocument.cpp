@@ -50,8 +50,8 @@ void TstEditorDocument::answersAreTheLinesThatAreNotEmpty_data()
 {
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<QStringList>("answers");
-    QTest::newRow("empty-line-dropped") << QStringList{"Лион", "", "*Париж"}
-                                        << QStringList{"Лион", "*Париж"};
+    QTest::newRow("empty-line-dropped")
+            << QStringList{"Лион", "", "*Париж"} << QStringList{"Лион", "*Париж"};
     QTest::newRow("blank-line-stays") << QStringList{"  ", "x"} << QStringList{"  ", "x"};
     QTest::newRow("nothing") << QStringList{""} << QStringList{};
 }
@@ -72,8 +72,10 @@ void TstEditorDocument::caption_data()
     QTest::addColumn<QString>("caption");
     QTest::newRow("30-whole") << QString(30, u'ж') << QString(30, u'ж');
     QTest::newRow("31-cut") << QString(31, u'ж') << QString(30, u'ж') + "...";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("line-break") << "Первая\nвторая" << "Первая вторая";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("line-break") << "Первая\nвторая"
+                                << "Первая вторая";
 }
 
 void TstEditorDocument::caption()

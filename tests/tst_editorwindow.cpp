@@ -157,7 +157,8 @@ void TstEditorWindow::startEmpty()
     QCOMPARE(e.form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
     QCOMPARE(e.form.width(), 662);
     QCOMPARE(e.form.height() - e.form.menuBar()->height(), 449);
-    const QPoint offCentre = e.form.frameGeometry().center() - e.form.screen()->availableGeometry().center();
+    const QPoint offCentre
+            = e.form.frameGeometry().center() - e.form.screen()->availableGeometry().center();
     QVERIFY2(offCentre.manhattanLength() <= 4, "the window is not centred on its screen");
     QVERIFY(!e.form.findChild<QWidget *>("Pages")->isVisible());
     QVERIFY(!e.form.findChild<QAction *>("N3")->isEnabled());
@@ -219,7 +220,8 @@ void TstEditorWindow::addAndEditQuestions()
     e.retype(e.question, "Столица Испании и её крупнейший город?");
     // The caption follows every keystroke.
     QCOMPARE(e.captions().last(), QStringLiteral("Столица Испании и её крупнейши..."));
-    QCOMPARE(e.form.document().questionText(2), QStringLiteral("Столица Испании и её крупнейший город?"));
+    QCOMPARE(e.form.document().questionText(2),
+             QStringLiteral("Столица Испании и её крупнейший город?"));
     e.retype(e.answers, "*Мадрид\nБарселона");
     QCOMPARE(e.form.document().answers(2), (QStringList{"*Мадрид", "Барселона"}));
     QVERIFY(e.form.isModified());
@@ -401,8 +403,9 @@ void TstEditorWindow::unsavedChangesPrompt_data()
     for (const char *command : {"close", "new", "open"}) {
         for (const char *answer : {"Да", "Нет", "Отмена"}) {
             QTest::addRow("%s-%s", command,
-                          QString::fromUtf8(answer) == "Да" ? "yes"
-                                  : QString::fromUtf8(answer) == "Нет" ? "no" : "cancel")
+                          QString::fromUtf8(answer) == "Да"            ? "yes"
+                                  : QString::fromUtf8(answer) == "Нет" ? "no"
+                                                                       : "cancel")
                     << QString::fromLatin1(command) << QString::fromUtf8(answer);
         }
     }
@@ -547,7 +550,8 @@ void TstEditorWindow::questionsPageGeometry()
 {
     Editor e(dataPath("capitals.quivara"));
     QVERIFY(QTest::qWaitForWindowExposed(&e.form));
-    auto geometryOf = [&](const char *name) { return e.form.findChild<QWidget *>(name)->geometry(); };
+    auto geometryOf
+            = [&](const char *name) { return e.form.findChild<QWidget *>(name)->geometry(); };
     QCOMPARE(geometryOf("Qlist"), QRect(3, 3, 196, 374));
     QCOMPARE(geometryOf("QLabel"), QRect(205, 25, 446, 149));
     QCOMPARE(geometryOf("AnsList"), QRect(205, 202, 446, 132));
@@ -648,7 +652,8 @@ void TstEditorWindow::boxesCentreOnScreen()
     e.form.findChild<QAction *>("N7")->trigger(); // New asks about the changes
     QCOMPARE(offCentre.size(), 2);
     for (const QPoint &off : offCentre)
-        QVERIFY2(off.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
+        QVERIFY2(off.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
 }
 
 void TstEditorWindow::aboutBoxLinkFontAndBevels()
@@ -688,8 +693,9 @@ void TstEditorWindow::settingsPageTabOrder()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.append(QApplication::focusWidget()->objectName());
     }
-    QCOMPARE(order, (QStringList{"ShowResult", "AllowFinish", "DisableOpenTest", "ExitOnComplete", "Author",
-                                 "MessageOnComplete"}));
+    QCOMPARE(order,
+             (QStringList{"ShowResult", "AllowFinish", "DisableOpenTest", "ExitOnComplete",
+                          "Author", "MessageOnComplete"}));
 }
 
 void TstEditorWindow::typeAheadStartsAfreshAfterAPause()

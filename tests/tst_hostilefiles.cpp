@@ -63,8 +63,10 @@ void TstHostileFiles::bothProgramsLoad_data()
     QTest::addColumn<int>("editorOptions");
 
     const QByteArray capitals = fixture("capitals.quivara");
-    QTest::newRow("huge-last-q-and-last-a") << fixture("huge_last_q.quivara") << 2 << "Ноль" << 2 << 2;
-    QTest::newRow("100-mb-line") << "[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel=" + QByteArray(100 << 20, 'x')
+    QTest::newRow("huge-last-q-and-last-a")
+            << fixture("huge_last_q.quivara") << 2 << "Ноль" << 2 << 2;
+    QTest::newRow("100-mb-line") << "[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel="
+                    + QByteArray(100 << 20, 'x')
                                  << 1 << QString(2047, u'x') << 0 << 0;
     QByteArray junk;
     for (int i = 0; i < (1 << 20); ++i)
@@ -72,19 +74,19 @@ void TstHostileFiles::bothProgramsLoad_data()
     QTest::newRow("binary-junk") << junk << 0 << "" << 0 << 0;
     static const char nul[] = "[Test]\r\nLastQ=1\r\n[Q0]\r\nQLabel=a\0b\r\nA0=*\0x\r\n"
                               "[Q1]\r\nQLabel=c\r\n";
-    QTest::newRow("nul-bytes") << QByteArray(nul, sizeof nul - 1)
-                               << 2 << "a" << 1 << 1;
+    QTest::newRow("nul-bytes") << QByteArray(nul, sizeof nul - 1) << 2 << "a" << 1 << 1;
     QByteArray lf = capitals;
     QTest::newRow("lf-only") << lf.replace("\r\n", "\n") << 2 << "Столица Франции?" << 3 << 3;
     QByteArray cr = capitals;
     QTest::newRow("cr-only") << cr.replace("\r\n", "\r") << 2 << "Столица Франции?" << 3 << 3;
     // The mark makes the first line no header, so the settings section is
     // not found and only Q0 is looked at.
-    QTest::newRow("utf8-byte-order-mark") << "\xEF\xBB\xBF" + capitals << 1 << "Столица Франции?" << 3 << 3;
-    QTest::newRow("repeated-sections-and-keys")
-            << Cp1251::encode("[Test]\r\nLastQ=1\r\nLastQ=0\r\n[Q0]\r\nQLabel=первый\r\nqlabel=второй\r\n"
-                              "A0=да\r\n[q0]\r\nQLabel=третий\r\nLastA=5\r\nA1=нет\r\n[Q1]\r\nQLabel=x\r\n")
-            << 2 << "первый" << 1 << 1;
+    QTest::newRow("utf8-byte-order-mark")
+            << "\xEF\xBB\xBF" + capitals << 1 << "Столица Франции?" << 3 << 3;
+    QTest::newRow("repeated-sections-and-keys") << Cp1251::encode(
+            "[Test]\r\nLastQ=1\r\nLastQ=0\r\n[Q0]\r\nQLabel=первый\r\nqlabel=второй\r\n"
+            "A0=да\r\n[q0]\r\nQLabel=третий\r\nLastA=5\r\nA1=нет\r\n[Q1]\r\nQLabel=x\r\n")
+                                                << 2 << "первый" << 1 << 1;
     // Only the key names that fit the section listing reach the editor:
     // QLabel and LastA take 13 bytes, A0 to A999 4890, and 1913 names of 6
     // bytes fill the rest of 16384, up to A2912.
@@ -120,8 +122,10 @@ void TstHostileFiles::bothProgramsLoad()
     }
     const qint64 runner = milliseconds([&] { TestRun().loadTest(path); });
     const qint64 editor = milliseconds([&] { TestFileCommands::loadTestFile(path); });
-    QVERIFY2(runner < 1000 * TimeScale, qPrintable(QStringLiteral("the runner took %1 ms").arg(runner)));
-    QVERIFY2(editor < 1000 * TimeScale, qPrintable(QStringLiteral("the editor took %1 ms").arg(editor)));
+    QVERIFY2(runner < 1000 * TimeScale,
+             qPrintable(QStringLiteral("the runner took %1 ms").arg(runner)));
+    QVERIFY2(editor < 1000 * TimeScale,
+             qPrintable(QStringLiteral("the editor took %1 ms").arg(editor)));
     QCOMPARE(QFileInfo(path).size(), bytes.size()); // loading writes nothing
 }
 
@@ -129,7 +133,8 @@ void TstHostileFiles::directoryAsPath()
 {
     QTemporaryDir dir;
     TestRun run;
-    QCOMPARE(run.loadTest(dir.path()), QStringLiteral("Файл \"%1\" не существует!").arg(dir.path()));
+    QCOMPARE(run.loadTest(dir.path()),
+             QStringLiteral("Файл \"%1\" не существует!").arg(dir.path()));
     QVERIFY(!TestFileCommands::loadTestFile(dir.path()).ok);
 }
 
@@ -137,8 +142,8 @@ void TstHostileFiles::unreadableFile()
 {
     // Root reads every file, so the load runs as nobody in a child process.
     QTemporaryDir dir;
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                              | QFile::ExeOther);
+    QFile::setPermissions(dir.path(),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
     const QString path = dir.filePath("secret.quivara");
     QVERIFY(QFile::copy(QFINDTESTDATA("data/capitals.quivara"), path));
     QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));

@@ -60,41 +60,120 @@ void TstIniDocument::readString_data()
     QTest::addColumn<QString>("expected");
 
     const QString basic = QStringLiteral("[Test]\r\nTestName=Столицы\r\nEmpty=\r\n");
-    QTest::newRow("plain") << basic << "Test" << "TestName" << "Столицы";
-    QTest::newRow("missing-section") << basic << "Other" << "TestName" << Default;
-    QTest::newRow("missing-key") << basic << "Test" << "Author" << Default;
-    QTest::newRow("empty-value-is-not-default") << basic << "Test" << "Empty" << "";
-    QTest::newRow("empty-file") << "" << "Test" << "TestName" << Default;
-    QTest::newRow("case-ascii") << basic << "TEST" << "testname" << "Столицы";
-    QTest::newRow("case-cyrillic") << "[Раздел]\r\nКлюч=да\r\n" << "рАЗДЕЛ" << "КЛЮЧ" << "да";
-    QTest::newRow("blanks-trimmed") << "[s]\r\n  k \t=  \t value  \r\n" << "s" << "k" << "value";
-    QTest::newRow("blanks-around-header") << "  [ s ]  \r\nk=v\r\n" << "s" << "k" << "v";
-    QTest::newRow("double-quotes") << "[s]\r\nk=\"yes\"\r\n" << "s" << "k" << "yes";
-    QTest::newRow("single-quotes") << "[s]\r\nk='yes'\r\n" << "s" << "k" << "yes";
-    QTest::newRow("quotes-keep-blanks") << "[s]\r\nk=\" Рим   \"\r\n" << "s" << "k" << " Рим   ";
-    QTest::newRow("mismatched-quotes") << "[s]\r\nk=\"yes'\r\n" << "s" << "k" << "\"yes'";
-    QTest::newRow("one-quote") << "[s]\r\nk=\"\r\n" << "s" << "k" << "\"";
-    QTest::newRow("only-one-pair-stripped") << "[s]\r\nk=\"\"a\"\"\r\n" << "s" << "k" << "\"a\"";
-    QTest::newRow("equals-in-value") << "[s]\r\nk=a=b\r\n" << "s" << "k" << "a=b";
-    QTest::newRow("lf-only") << "[s]\nk=v\nj=w\n" << "s" << "j" << "w";
-    QTest::newRow("cr-only") << "[s]\rk=v\rj=w\r" << "s" << "j" << "w";
-    QTest::newRow("cr-before-last-byte") << "[s]\nj=w\rk" << "s" << "j" << "w";
-    QTest::newRow("no-final-line-end") << "[s]\r\nk=v" << "s" << "k" << "v";
-    QTest::newRow("semicolon-comment") << "[s]\r\n;k=v\r\n" << "s" << ";k" << Default;
-    QTest::newRow("indented-comment") << "[s]\r\n  ;k=v\r\n" << "s" << ";k" << Default;
-    QTest::newRow("hash-is-a-key") << "[s]\r\n#k=v\r\n" << "s" << "#k" << "v";
-    QTest::newRow("no-comment-after-value") << "[s]\r\nk=v ; note\r\n" << "s" << "k" << "v ; note";
-    QTest::newRow("line-without-equals") << "[s]\r\nk\r\n" << "s" << "k" << Default;
-    QTest::newRow("before-first-section") << "k=v\r\n[s]\r\n" << "" << "k" << Default;
-    QTest::newRow("header-without-bracket") << "[s\r\nk=v\r\n" << "s" << "k" << "v";
-    QTest::newRow("text-after-bracket") << "[s] x\r\nk=v\r\n" << "s" << "k" << "v";
-    QTest::newRow("repeated-key-first-wins") << "[s]\r\nk=1\r\nK=2\r\n" << "s" << "k" << "1";
-    QTest::newRow("repeated-section-first-wins")
-            << "[s]\r\nk=1\r\n[t]\r\n[S]\r\nk=2\r\nj=3\r\n" << "s" << "j" << Default;
+    QTest::newRow("plain") << basic << "Test"
+                           << "TestName"
+                           << "Столицы";
+    QTest::newRow("missing-section") << basic << "Other"
+                                     << "TestName" << Default;
+    QTest::newRow("missing-key") << basic << "Test"
+                                 << "Author" << Default;
+    QTest::newRow("empty-value-is-not-default") << basic << "Test"
+                                                << "Empty"
+                                                << "";
+    QTest::newRow("empty-file") << ""
+                                << "Test"
+                                << "TestName" << Default;
+    QTest::newRow("case-ascii") << basic << "TEST"
+                                << "testname"
+                                << "Столицы";
+    QTest::newRow("case-cyrillic") << "[Раздел]\r\nКлюч=да\r\n"
+                                   << "рАЗДЕЛ"
+                                   << "КЛЮЧ"
+                                   << "да";
+    QTest::newRow("blanks-trimmed") << "[s]\r\n  k \t=  \t value  \r\n"
+                                    << "s"
+                                    << "k"
+                                    << "value";
+    QTest::newRow("blanks-around-header") << "  [ s ]  \r\nk=v\r\n"
+                                          << "s"
+                                          << "k"
+                                          << "v";
+    QTest::newRow("double-quotes") << "[s]\r\nk=\"yes\"\r\n"
+                                   << "s"
+                                   << "k"
+                                   << "yes";
+    QTest::newRow("single-quotes") << "[s]\r\nk='yes'\r\n"
+                                   << "s"
+                                   << "k"
+                                   << "yes";
+    QTest::newRow("quotes-keep-blanks") << "[s]\r\nk=\" Рим   \"\r\n"
+                                        << "s"
+                                        << "k"
+                                        << " Рим   ";
+    QTest::newRow("mismatched-quotes") << "[s]\r\nk=\"yes'\r\n"
+                                       << "s"
+                                       << "k"
+                                       << "\"yes'";
+    QTest::newRow("one-quote") << "[s]\r\nk=\"\r\n"
+                               << "s"
+                               << "k"
+                               << "\"";
+    QTest::newRow("only-one-pair-stripped") << "[s]\r\nk=\"\"a\"\"\r\n"
+                                            << "s"
+                                            << "k"
+                                            << "\"a\"";
+    QTest::newRow("equals-in-value") << "[s]\r\nk=a=b\r\n"
+                                     << "s"
+                                     << "k"
+                                     << "a=b";
+    QTest::newRow("lf-only") << "[s]\nk=v\nj=w\n"
+                             << "s"
+                             << "j"
+                             << "w";
+    QTest::newRow("cr-only") << "[s]\rk=v\rj=w\r"
+                             << "s"
+                             << "j"
+                             << "w";
+    QTest::newRow("cr-before-last-byte") << "[s]\nj=w\rk"
+                                         << "s"
+                                         << "j"
+                                         << "w";
+    QTest::newRow("no-final-line-end") << "[s]\r\nk=v"
+                                       << "s"
+                                       << "k"
+                                       << "v";
+    QTest::newRow("semicolon-comment") << "[s]\r\n;k=v\r\n"
+                                       << "s"
+                                       << ";k" << Default;
+    QTest::newRow("indented-comment") << "[s]\r\n  ;k=v\r\n"
+                                      << "s"
+                                      << ";k" << Default;
+    QTest::newRow("hash-is-a-key") << "[s]\r\n#k=v\r\n"
+                                   << "s"
+                                   << "#k"
+                                   << "v";
+    QTest::newRow("no-comment-after-value") << "[s]\r\nk=v ; note\r\n"
+                                            << "s"
+                                            << "k"
+                                            << "v ; note";
+    QTest::newRow("line-without-equals") << "[s]\r\nk\r\n"
+                                         << "s"
+                                         << "k" << Default;
+    QTest::newRow("before-first-section") << "k=v\r\n[s]\r\n"
+                                          << ""
+                                          << "k" << Default;
+    QTest::newRow("header-without-bracket") << "[s\r\nk=v\r\n"
+                                            << "s"
+                                            << "k"
+                                            << "v";
+    QTest::newRow("text-after-bracket") << "[s] x\r\nk=v\r\n"
+                                        << "s"
+                                        << "k"
+                                        << "v";
+    QTest::newRow("repeated-key-first-wins") << "[s]\r\nk=1\r\nK=2\r\n"
+                                             << "s"
+                                             << "k"
+                                             << "1";
+    QTest::newRow("repeated-section-first-wins") << "[s]\r\nk=1\r\n[t]\r\n[S]\r\nk=2\r\nj=3\r\n"
+                                                 << "s"
+                                                 << "j" << Default;
     QTest::newRow("nul-ends-value") << QString("[s]\r\nk=ab") + QChar(0) + "cd\r\n"
-                                    << "s" << "k" << "ab";
+                                    << "s"
+                                    << "k"
+                                    << "ab";
     QTest::newRow("bom-is-part-of-first-line")
-            << QStringLiteral("\u00EF\u00BB\u00BF[s]\r\nk=v\r\n") << "s" << "k" << Default;
+            << QStringLiteral("\u00EF\u00BB\u00BF[s]\r\nk=v\r\n") << "s"
+            << "k" << Default;
 }
 
 void TstIniDocument::readString()
@@ -181,15 +260,23 @@ void TstIniDocument::sectionsAndKeys_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("section");
     QTest::addColumn<QStringList>("keys");
-    QTest::newRow("in-file-order") << "[s]\r\nb=1\r\na=2\r\n" << "s" << QStringList{"b", "a"};
-    QTest::newRow("bare-header") << "[Q3]\r\n[Q4]\r\nk=1\r\n" << "Q3" << QStringList{};
-    QTest::newRow("missing") << "[s]\r\nk=1\r\n" << "t" << QStringList{};
-    QTest::newRow("comments-skipped") << "[s]\r\n;c=1\r\n\r\nk=1\r\n" << "s" << QStringList{"k"};
-    QTest::newRow("repeats-listed-once") << "[s]\r\nk=1\r\nK=2\r\n" << "s" << QStringList{"k"};
-    QTest::newRow("empty-value-counts") << "[s]\r\nA0=\r\n" << "S" << QStringList{"A0"};
-    QTest::newRow("empty-name-is-no-key") << "[s]\r\n=1\r\n" << "s" << QStringList{};
+    QTest::newRow("in-file-order") << "[s]\r\nb=1\r\na=2\r\n"
+                                   << "s" << QStringList{"b", "a"};
+    QTest::newRow("bare-header") << "[Q3]\r\n[Q4]\r\nk=1\r\n"
+                                 << "Q3" << QStringList{};
+    QTest::newRow("missing") << "[s]\r\nk=1\r\n"
+                             << "t" << QStringList{};
+    QTest::newRow("comments-skipped") << "[s]\r\n;c=1\r\n\r\nk=1\r\n"
+                                      << "s" << QStringList{"k"};
+    QTest::newRow("repeats-listed-once") << "[s]\r\nk=1\r\nK=2\r\n"
+                                         << "s" << QStringList{"k"};
+    QTest::newRow("empty-value-counts") << "[s]\r\nA0=\r\n"
+                                        << "S" << QStringList{"A0"};
+    QTest::newRow("empty-name-is-no-key") << "[s]\r\n=1\r\n"
+                                          << "s" << QStringList{};
     QTest::newRow("nul-in-names") << QString("[s") + QChar(0) + "]\r\nk" + QChar(0) + "=1\r\n"
-                                  << QString("s") + QChar(0) << QStringList{QString("k") + QChar(0)};
+                                  << QString("s") + QChar(0)
+                                  << QStringList{QString("k") + QChar(0)};
 }
 
 void TstIniDocument::sectionsAndKeys()
@@ -262,8 +349,7 @@ void TstIniDocument::writes_data()
     QTest::addColumn<QString>("input");
     QTest::addColumn<Writes>("writes");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("in-place") << "capitals.quivara"
-                              << Writes{{"test", "TESTNAME", "География"}}
+    QTest::newRow("in-place") << "capitals.quivara" << Writes{{"test", "TESTNAME", "География"}}
                               << "capitals_renamed.expected";
     QTest::newRow("new-key") << "capitals.quivara" << Writes{{"Q1", "A2", "Неаполь"}}
                              << "capitals_new_key.expected";
@@ -274,13 +360,12 @@ void TstIniDocument::writes_data()
                               << Writes{{"Test", "Created", "01.02.2026"},
                                         {"Test", "Programm", "Quivara"}}
                               << "new_file.expected";
-    QTest::newRow("comments-and-odd-spacing")
-            << "odd_spacing.quivara"
-            << Writes{{"Test", "TestName", "Новое"},
-                      {"Test", "Author", "Петров"},
-                      {"Q0", "A1", "*Нет"},
-                      {" Q5 ", " QLabel ", " x"}}
-            << "odd_spacing.expected";
+    QTest::newRow("comments-and-odd-spacing") << "odd_spacing.quivara"
+                                              << Writes{{"Test", "TestName", "Новое"},
+                                                        {"Test", "Author", "Петров"},
+                                                        {"Q0", "A1", "*Нет"},
+                                                        {" Q5 ", " QLabel ", " x"}}
+                                              << "odd_spacing.expected";
 }
 
 void TstIniDocument::writes()
@@ -325,8 +410,8 @@ void TstIniDocument::writtenValueReadsBack()
 void TstIniDocument::writeKeepsOneLine_data()
 {
     QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("line");   // as written
-    QTest::addColumn<QString>("readBack");  // each line break a blank
+    QTest::addColumn<QByteArray>("line");  // as written
+    QTest::addColumn<QString>("readBack"); // each line break a blank
     QTest::newRow("inside") << "one\r\ntwo\nthree\rfour" << QByteArray("k=one two three four")
                             << "one two three four";
     // A break at an edge becomes an edge blank, which quotes keep.
@@ -350,16 +435,19 @@ void TstIniDocument::dateTimeText_data()
 {
     QTest::addColumn<QDateTime>("value");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("with-time") << QDateTime(QDate(2026, 2, 1), QTime(9, 5, 7)) << "01.02.2026 09:05:07";
+    QTest::newRow("with-time") << QDateTime(QDate(2026, 2, 1), QTime(9, 5, 7))
+                               << "01.02.2026 09:05:07";
     QTest::newRow("midnight") << QDateTime(QDate(2026, 2, 1), QTime(0, 0, 0, 500)) << "01.02.2026";
-    QTest::newRow("one-second") << QDateTime(QDate(2026, 2, 1), QTime(0, 0, 1)) << "01.02.2026 00:00:01";
+    QTest::newRow("one-second") << QDateTime(QDate(2026, 2, 1), QTime(0, 0, 1))
+                                << "01.02.2026 00:00:01";
 }
 
 void TstIniDocument::dateTimeText()
 {
     QFETCH(QDateTime, value);
     QFETCH(QString, expected);
-    QCOMPARE(IniDocument::dateTimeText(value, QLocale(QLocale::Russian, QLocale::Russia)), expected);
+    QCOMPARE(IniDocument::dateTimeText(value, QLocale(QLocale::Russian, QLocale::Russia)),
+             expected);
 }
 
 void TstIniDocument::hugeLineParsesQuickly()

@@ -105,7 +105,8 @@ void TstMainForm::startScreen()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.windowTitle(), QStringLiteral("Quivara 0.1"));
     QCOMPARE(form.centralWidget()->size(), QSize(673, 553));
-    const QPoint offCentre = form.frameGeometry().center() - form.screen()->availableGeometry().center();
+    const QPoint offCentre
+            = form.frameGeometry().center() - form.screen()->availableGeometry().center();
     QVERIFY2(offCentre.manhattanLength() <= 4, "the window is not centred on its screen");
     auto *open = form.findChild<QPushButton *>("OpenTestButton");
     QVERIFY(open->isVisible());
@@ -215,13 +216,19 @@ void TstMainForm::finish_data()
     QTest::addColumn<QString>("message");
     const QString figures = "Тест завершен!\n\nВсего вопросов: 2\nДано ответов: %1\n"
                             "Правильных ответов: %2";
-    QTest::newRow("answered-show-stay") << "0" << "1" << "0" << true
-                                        << figures.arg("2 (100%)", "1 (50%)");
-    QTest::newRow("answered-show-exit") << "0" << "1" << "1" << true
-                                        << figures.arg("2 (100%)", "1 (50%)");
-    QTest::newRow("answered-no-figures") << "0" << "0" << "0" << true << "Тест завершен!";
-    QTest::newRow("allow-finish-nothing-answered") << "1" << "1" << "0" << false
-                                                   << figures.arg("0 (0%)", "0 (0%)");
+    QTest::newRow("answered-show-stay") << "0"
+                                        << "1"
+                                        << "0" << true << figures.arg("2 (100%)", "1 (50%)");
+    QTest::newRow("answered-show-exit") << "0"
+                                        << "1"
+                                        << "1" << true << figures.arg("2 (100%)", "1 (50%)");
+    QTest::newRow("answered-no-figures") << "0"
+                                         << "0"
+                                         << "0" << true << "Тест завершен!";
+    QTest::newRow("allow-finish-nothing-answered")
+            << "1"
+            << "1"
+            << "0" << false << figures.arg("0 (0%)", "0 (0%)");
 }
 
 void TstMainForm::finish()
@@ -232,9 +239,10 @@ void TstMainForm::finish()
     QFETCH(bool, answerAll);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString path = capitalsWith(dir, {{"AllowFinish", allowFinish},
-                                            {"ShowResult", showResult},
-                                            {"ExitOnComplete", exitOnComplete}});
+    const QString path = capitalsWith(dir,
+                                      {{"AllowFinish", allowFinish},
+                                       {"ShowResult", showResult},
+                                       {"ExitOnComplete", exitOnComplete}});
     TMForm form(path);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -350,9 +358,10 @@ void TstMainForm::resizeKeepsLayout()
 void TstMainForm::testTextIsNeverMarkup()
 {
     QTemporaryDir dir;
-    const QString path = capitalsWith(dir, {{"MessageOnComplete", "<i>Конец</i> & R&&D"},
-                                            {"ShowResult", "0"},
-                                            {"AllowFinish", "1"}});
+    const QString path = capitalsWith(dir,
+                                      {{"MessageOnComplete", "<i>Конец</i> & R&&D"},
+                                       {"ShowResult", "0"},
+                                       {"AllowFinish", "1"}});
     QVERIFY(ProfileFile(path).writeString("Q0", "QLabel", "<b>Жирный?</b> R&D && <br> x"));
     TMForm form(path);
     form.show();
@@ -395,9 +404,9 @@ void TstMainForm::webLinksAndAboutBox()
     form.findChild<QAction *>("N6")->trigger();
     QDesktopServices::unsetUrlHandler("https");
     QCOMPARE(caption, QStringLiteral("О Quivara"));
-    QCOMPARE(catcher.urls, (QStringList{"https://quivara.example.org",
-                                        "https://quivara.example.org/forum/",
-                                        "https://quivara.example.org"}));
+    QCOMPARE(catcher.urls,
+             (QStringList{"https://quivara.example.org", "https://quivara.example.org/forum/",
+                          "https://quivara.example.org"}));
 }
 
 void TstMainForm::wholeTestByKeyboardAlone()
@@ -433,7 +442,8 @@ void TstMainForm::wholeTestByKeyboardAlone()
         press(Qt::Key_Tab);
     press(Qt::Key_Space);
     QCOMPARE(form.run().answers(), (QStringList{"Париж ", "Рим "}));
-    for (int i = 0; i < 5 && QApplication::focusWidget() != form.findChild<QWidget *>("FinishButton"); ++i)
+    for (int i = 0;
+         i < 5 && QApplication::focusWidget() != form.findChild<QWidget *>("FinishButton"); ++i)
         press(Qt::Key_Tab);
     SeenMessage seen;
     answerNextMessage(&seen);
@@ -445,8 +455,10 @@ void TstMainForm::accessibleNames()
 {
     TMForm form(dataPath("capitals.quivara"));
     form.show();
-    QCOMPARE(accessibleName(form.findChild<QWidget *>("QIndicator")), QStringLiteral("Вопрос 1 из 2:"));
-    QCOMPARE(accessibleName(form.findChild<QWidget *>("QLabel")), QStringLiteral("Столица Франции?"));
+    QCOMPARE(accessibleName(form.findChild<QWidget *>("QIndicator")),
+             QStringLiteral("Вопрос 1 из 2:"));
+    QCOMPARE(accessibleName(form.findChild<QWidget *>("QLabel")),
+             QStringLiteral("Столица Франции?"));
     auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
     QCOMPARE(accessibleName(group), QStringLiteral("Варианты ответа"));
     QCOMPARE(accessibleName(group->button(2)), QStringLiteral("Марсель"));
@@ -456,7 +468,8 @@ void TstMainForm::accessibleNames()
 }
 
 // A test of one question with these options, in dir.
-QString oneQuestion(const QTemporaryDir &dir, const QStringList &options, const QString &text = "Вопрос")
+QString oneQuestion(const QTemporaryDir &dir, const QStringList &options,
+                    const QString &text = "Вопрос")
 {
     const QString path = dir.filePath("one.quivara");
     ProfileFile file(path);
@@ -564,7 +577,8 @@ void TstMainForm::everyOptionCanBeRead()
         QRadioButton *b = group->button(i);
         // No row shorter than a line, none cut at the right, none shorter
         // than its wrapped text.
-        QVERIFY2(b->height() >= line, qPrintable(QStringLiteral("row %1: %2 px").arg(i).arg(b->height())));
+        QVERIFY2(b->height() >= line,
+                 qPrintable(QStringLiteral("row %1: %2 px").arg(i).arg(b->height())));
         QVERIFY(b->geometry().right() < scroll->viewport()->width());
         QVERIFY(b->height() >= b->heightForWidth(b->width()));
         heights.append(b->height());
@@ -572,7 +586,8 @@ void TstMainForm::everyOptionCanBeRead()
     if (!scrolls && options.size() == 3 && options[1].size() < 10) {
         // Everything fits: rows spread evenly over the group.
         QVERIFY(*std::max_element(heights.cbegin(), heights.cend())
-                - *std::min_element(heights.cbegin(), heights.cend()) <= 1);
+                        - *std::min_element(heights.cbegin(), heights.cend())
+                <= 1);
         QVERIFY(heights[0] * 3 >= scroll->viewport()->height() - 12);
     }
     if (options.size() == 3 && options[1].size() > 100)
@@ -645,7 +660,8 @@ void TstMainForm::boxesCentreOnScreen()
     form.findChild<QPushButton *>("FinishButton")->click(); // the result box
     QCOMPARE(offCentre.size(), 2);
     for (const QPoint &off : offCentre)
-        QVERIFY2(off.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
+        QVERIFY2(off.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
 }
 
 void TstMainForm::aboutBoxLinkAndBevels()

@@ -60,9 +60,9 @@ void TstProfileFile::writeCreatesFile()
     ProfileFile file(path);
     QVERIFY(file.writeDateTime("Test", "Created", QDateTime(QDate(2026, 2, 1), QTime(0, 0))));
     QVERIFY(file.writeString("Test", "Programm", "Quivara"));
-    const QByteArray expected
-            = "[Test]\r\nCreated=" + Cp1251::encode(IniDocument::dateTimeText(
-                      QDateTime(QDate(2026, 2, 1), QTime(0, 0)), QLocale::system()))
+    const QByteArray expected = "[Test]\r\nCreated="
+            + Cp1251::encode(IniDocument::dateTimeText(QDateTime(QDate(2026, 2, 1), QTime(0, 0)),
+                                                       QLocale::system()))
             + "\r\nProgramm=Quivara\r\n";
     QCOMPARE(fileContents(path), expected);
     QVERIFY(file.errorString().isEmpty());
@@ -134,7 +134,9 @@ void TstProfileFile::failedWriteKeepsFile()
     QVERIFY(!file.writeString("Test", "TestName", "x"));
     QCOMPARE(file.errorString(), QStringLiteral("Unable to write to %1").arg(path));
     QCOMPARE(file.readString("Test", "TestName", "default"), QStringLiteral("default"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(),
+    QCOMPARE(QDir(dir.path())
+                     .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
+                     .size(),
              kind == "missing-folder" ? 0 : 1);
 }
 
@@ -158,8 +160,8 @@ void TstProfileFile::permissionsAreKept()
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
     QVERIFY(writeFile(path, "[Test]\r\n"));
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
-                                                | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(
+            path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
     const auto before = QFile::permissions(path);
     ProfileFile file(path);
     QVERIFY(file.writeString("Test", "TestName", "x"));
@@ -188,7 +190,8 @@ void TstProfileFile::hostileFilesReadQuickly()
     timer.start();
     const ProfileFile file(path);
     QCOMPARE(file.readString("Test", "TestName", "d"), QStringLiteral("d"));
-    QVERIFY2(timer.elapsed() < 5000 * TimeScale, "reading a hostile file took more than five seconds");
+    QVERIFY2(timer.elapsed() < 5000 * TimeScale,
+             "reading a hostile file took more than five seconds");
     QCOMPARE(fileContents(path).size(), bytes.size()); // reading never writes
 }
 

@@ -140,7 +140,8 @@ void TstTestFileCommands::saveAfterGapsRenumbers()
     QCOMPARE(doc.readInteger("Test", "LastQ", 9), 1);
     QCOMPARE(doc.readString("Q1", "QLabel", ""), QStringLiteral("Без текста задания"));
     QCOMPARE(doc.readString("Q1", "A2", ""), QStringLiteral("  с пробелами  "));
-    QVERIFY(fileContents(path).contains("[Q0]\r\nQLabel=" + Cp1251::encode("Ноль") + "\r\nLastA=1\r\nA0=\r\n"));
+    QVERIFY(fileContents(path).contains("[Q0]\r\nQLabel=" + Cp1251::encode("Ноль")
+                                        + "\r\nLastA=1\r\nA0=\r\n"));
     QVERIFY(doc.sectionExists("Q2")); // the old section stays, beyond LastQ
 }
 

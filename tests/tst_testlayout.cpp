@@ -58,14 +58,19 @@ void TstTestLayout::readQuestion_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<int>>("numbers");
-    const QString options = "A2=c\r\na0=a\r\nA01=x\r\nA 1=x\r\nA5=\r\nA6=over\r\nAB=x\r\nA0=again\r\n";
+    const QString options
+            = "A2=c\r\na0=a\r\nA01=x\r\nA 1=x\r\nA5=\r\nA6=over\r\nAB=x\r\nA0=again\r\n";
     QTest::newRow("sorted-case-insensitive-no-leading-zeros")
             << "[q0]\r\nqlabel=Текст\r\nLastA=5\r\n" + options << "Текст" << QList<int>{0, 2, 5};
-    QTest::newRow("last-a-bounds") << "[Q0]\r\nlasta=2\r\n" + options << QString() << QList<int>{0, 2};
+    QTest::newRow("last-a-bounds")
+            << "[Q0]\r\nlasta=2\r\n" + options << QString() << QList<int>{0, 2};
     QTest::newRow("no-last-a-means-0") << "[Q0]\r\n" + options << QString() << QList<int>{0};
-    QTest::newRow("negative-last-a") << "[Q0]\r\nLastA=-1\r\n" + options << QString() << QList<int>{};
-    QTest::newRow("empty-text") << "[Q0]\r\nQLabel=\r\n" << "" << QList<int>{};
-    QTest::newRow("huge-last-a") << "[Q0]\r\nLastA=2147483647\r\nA7=x\r\n" << QString() << QList<int>{7};
+    QTest::newRow("negative-last-a")
+            << "[Q0]\r\nLastA=-1\r\n" + options << QString() << QList<int>{};
+    QTest::newRow("empty-text") << "[Q0]\r\nQLabel=\r\n"
+                                << "" << QList<int>{};
+    QTest::newRow("huge-last-a") << "[Q0]\r\nLastA=2147483647\r\nA7=x\r\n"
+                                 << QString() << QList<int>{7};
 }
 
 void TstTestLayout::readQuestion()
@@ -139,10 +144,18 @@ void TstTestLayout::questionTextLineBreaks_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("single-line") << "Столица?" << "Столица?" << "Столица?";
-    QTest::newRow("crlf") << "a\r\nb" << "a¶b" << "a\nb";
-    QTest::newRow("lf") << "a\nb\n" << "a¶b¶" << "a\nb\n";
-    QTest::newRow("cr") << "a\rb" << "a¶b" << "a\nb";
+    QTest::newRow("single-line") << "Столица?"
+                                 << "Столица?"
+                                 << "Столица?";
+    QTest::newRow("crlf") << "a\r\nb"
+                          << "a¶b"
+                          << "a\nb";
+    QTest::newRow("lf") << "a\nb\n"
+                        << "a¶b¶"
+                        << "a\nb\n";
+    QTest::newRow("cr") << "a\rb"
+                        << "a¶b"
+                        << "a\nb";
 }
 
 void TstTestLayout::questionTextLineBreaks()

@@ -32,8 +32,8 @@ void save(QWidget *window, const QString &name)
 {
     settle();
     const QRect frame = window->frameGeometry();
-    const QPixmap shot = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(),
-                                                      frame.height());
+    const QPixmap shot
+            = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
     const QString path = QDir(outputDir).filePath(name + ".png");
     if (!shot.save(path))
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));

@@ -99,12 +99,14 @@ int main(int argc, char *argv[])
         return save(path, args.value(2));
     if (command == QLatin1String("save-loop")) {
         for (int i = 0;; ++i)
-            TestFileCommands::saveTestFile(path, largeTest(i % 2 ? QStringLiteral("B") : QStringLiteral("A")));
+            TestFileCommands::saveTestFile(
+                    path, largeTest(i % 2 ? QStringLiteral("B") : QStringLiteral("A")));
     }
     if (command == QLatin1String("write"))
         return FileStore::write(path, FileStore::read(args.value(2)).bytes) ? 0 : 1;
     if (command == QLatin1String("write-loop")) {
-        const QByteArray versions[] = {FileStore::read(args.value(2)).bytes, FileStore::read(args.value(3)).bytes};
+        const QByteArray versions[]
+                = {FileStore::read(args.value(2)).bytes, FileStore::read(args.value(3)).bytes};
         for (int i = 0;; ++i)
             (void)FileStore::write(path, versions[i % 2]);
     }

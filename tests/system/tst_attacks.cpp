@@ -59,8 +59,8 @@ struct Helper
 struct Scene
 {
     QTemporaryDir dir;
-    QString folder; // where the test lives
-    QString path;   // the test
+    QString folder;   // where the test lives
+    QString path;     // the test
     QString dataHome; // the user's data folder, where recovery copies go
     QByteArray old;   // the test's bytes before the attack
     QString skip;     // why the row cannot be set up here, if it cannot
@@ -104,8 +104,9 @@ QByteArray version(const QString &variant)
 
 QByteArray smallTest()
 {
-    return Cp1251::encode("[Test]\r\nTestName=Старый тест\r\nLastQ=0\r\n[Q0]\r\nQLabel=Два и два?\r\n"
-                          "LastA=1\r\nA0=*Четыре\r\nA1=Пять\r\n");
+    return Cp1251::encode(
+            "[Test]\r\nTestName=Старый тест\r\nLastQ=0\r\n[Q0]\r\nQLabel=Два и два?\r\n"
+            "LastA=1\r\nA0=*Четыре\r\nA1=Пять\r\n");
 }
 
 QProcessEnvironment environment(const Scene &s)
@@ -179,7 +180,8 @@ void fullDisk(Scene &s, qsizetype free)
     }
     s.folder = s.dir.filePath("disk");
     QVERIFY(QDir().mkpath(s.folder));
-    if (::mount("tmpfs", QFile::encodeName(s.folder).constData(), "tmpfs", 0, "size=256k,mode=0755") != 0) {
+    if (::mount("tmpfs", QFile::encodeName(s.folder).constData(), "tmpfs", 0, "size=256k,mode=0755")
+        != 0) {
         s.skip = "this machine allows no tmpfs mount";
         return;
     }
@@ -203,7 +205,8 @@ void expectSaveError(Scene &s)
 void expectUnchanged(Scene &s)
 {
     QCOMPARE(fileContents(s.path), s.old);
-    QVERIFY2(!QFile::exists(FileStore::recoveryCopyPath(s.path)), "a recovery copy was left behind");
+    QVERIFY2(!QFile::exists(FileStore::recoveryCopyPath(s.path)),
+             "a recovery copy was left behind");
 }
 
 // What saving the large test A over the scene's old contents writes.
@@ -244,8 +247,8 @@ Step killedRepeatedly(const QStringList &loop)
         for (int round = 0; round < 30 && !QTest::currentTestFailed(); ++round) {
             QProcess helper;
             helper.setProcessEnvironment(environment(s));
-            helper.start(QStringLiteral(TEST_HELPER), loop + QStringList{s.path, s.dir.filePath("A"),
-                                                                         s.dir.filePath("B")});
+            helper.start(QStringLiteral(TEST_HELPER),
+                         loop + QStringList{s.path, s.dir.filePath("A"), s.dir.filePath("B")});
             QVERIFY(helper.waitForStarted());
             QTest::qWait(50 + int(QRandomGenerator::global()->bounded(300)));
             ::kill(pid_t(helper.processId()), SIGKILL);
@@ -278,9 +281,10 @@ Step writeKilledAt(const QString &syscall, const QByteArray &bytes)
         chmod(source, 0644);
         QProcess strace;
         strace.setProcessEnvironment(environment(s));
-        strace.start("strace", {"-qq", "-o", "/dev/null", "-e", "trace=" + syscall,
-                                "-e", "inject=" + syscall + ":signal=KILL:when=1",
-                                TEST_HELPER, "--as", AsNobody, "write", s.path, source});
+        strace.start("strace",
+                     {"-qq", "-o", "/dev/null", "-e", "trace=" + syscall, "-e",
+                      "inject=" + syscall + ":signal=KILL:when=1", TEST_HELPER, "--as", AsNobody,
+                      "write", s.path, source});
         QVERIFY(strace.waitForFinished(60000));
         s.helper.exitCode = strace.exitCode();
     };
@@ -342,8 +346,9 @@ void startProgram(Scene &s, const QString &program, const QStringList &arguments
     s.program->setProcessEnvironment(env);
     s.program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     if (asNobody) {
-        s.program->start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program}
-                                            + arguments);
+        s.program->start("setpriv",
+                         QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program}
+                                 + arguments);
     } else {
         s.program->start(program, arguments);
     }
@@ -418,9 +423,10 @@ void writeLock(const QString &lock, const QByteArray &bytes)
 void runScene(Scene &s)
 {
     makeScene(s, 0755);
-    QVERIFY(writeFile(s.path, Cp1251::encode("[Test]\r\nAllowFinish=0\r\nLastQ=1\r\n"
-                                             "[Q0]\r\nQLabel=Первый\r\nLastA=1\r\nA0=*да\r\nA1=нет\r\n"
-                                             "[Q1]\r\nQLabel=Второй\r\nLastA=1\r\nA0=раз\r\nA1=*два\r\n")));
+    QVERIFY(writeFile(s.path,
+                      Cp1251::encode("[Test]\r\nAllowFinish=0\r\nLastQ=1\r\n"
+                                     "[Q0]\r\nQLabel=Первый\r\nLastA=1\r\nA0=*да\r\nA1=нет\r\n"
+                                     "[Q1]\r\nQLabel=Второй\r\nLastA=1\r\nA0=раз\r\nA1=*два\r\n")));
     s.run = std::make_unique<TestRun>();
     QCOMPARE(s.run->loadTest(s.path), QString());
     s.run->pick(0);
@@ -476,14 +482,18 @@ void expectMemoryWithinBound(Scene &s)
         Scene empty;
         makeScene(empty, 0755);
         QVERIFY(writeFile(empty.path, QByteArray()));
-        emptyPeak = runHelper(empty, {"load", empty.path}).output.section("peak: ", 1).section(' ', 0, 0).toLong();
+        emptyPeak = runHelper(empty, {"load", empty.path})
+                            .output.section("peak: ", 1)
+                            .section(' ', 0, 0)
+                            .toLong();
         QVERIFY(emptyPeak > 0);
     }
     const long peak = s.helper.output.section("peak: ", 1).section(' ', 0, 0).toLong();
     QCOMPARE(s.helper.exitCode, 0);
     const qint64 size = QFileInfo(s.path).size();
     const qint64 bound = 4 * size / 1024 + 30 * 1024;
-    qInfo("%lld bytes: %ld KiB above an empty test (bound %lld KiB)", size, peak - emptyPeak, bound);
+    qInfo("%lld bytes: %ld KiB above an empty test (bound %lld KiB)", size, peak - emptyPeak,
+          bound);
     QVERIFY2(peak - emptyPeak <= bound, qPrintable(QStringLiteral("%1 KiB").arg(peak - emptyPeak)));
 }
 
@@ -503,7 +513,9 @@ Step memoryShape(const std::function<void(QFile &)> &write)
 {
 #ifdef QUIVARA_SANITIZE
     Q_UNUSED(write);
-    return [](Scene &s) { s.skip = "the sanitizers' shadow memory would be measured with the program's"; };
+    return [](Scene &s) {
+        s.skip = "the sanitizers' shadow memory would be measured with the program's";
+    };
 #else
     return hostileFile(write);
 #endif
@@ -559,111 +571,101 @@ void TstAttacks::attack_data()
     };
 
     // Saves that fail leave the test exactly as it was, and say so.
-    QTest::newRow("read-only folder: a new test") << both(asRoot, [](Scene &s) { makeScene(s, 0755); })
-                                                  << saveAs(AsNobody)
+    QTest::newRow("read-only folder: a new test")
+            << both(asRoot, [](Scene &s) { makeScene(s, 0755); }) << saveAs(AsNobody)
+            << Step([](Scene &s) {
+                   expectSaveError(s);
+                   QVERIFY(!QFile::exists(s.path));
+               });
+    QTest::newRow("read-only folder: a test the user may not write") << both(asRoot, [](Scene &s) {
+        makeScene(s, 0755);
+        putTest(s, smallTest(), 0, 0, 0644);
+    }) << saveAs(AsNobody) << Step([](Scene &s) {
+        expectSaveError(s);
+        expectUnchanged(s);
+    });
+    QTest::newRow("read-only test in an open folder") << both(asRoot, [](Scene &s) {
+        makeScene(s, 0777);
+        putTest(s, smallTest(), Nobody, Nobody, 0444);
+    }) << saveAs(AsNobody) << Step([](Scene &s) {
+        expectSaveError(s);
+        expectUnchanged(s);
+    });
+    QTest::newRow("unreadable test: never replaced by what was not read") << both(
+            asRoot, [](Scene &s) {
+                makeScene(s, 0777);
+                putTest(s, smallTest(), Nobody, Nobody, 0222);
+            }) << saveAs(AsNobody) << Step([](Scene &s) {
+        expectSaveError(s);
+        chmod(s.path, 0644);
+        expectUnchanged(s);
+    });
+    QTest::newRow("open folder: file size limit") << Step([](Scene &s) {
+        makeScene(s, 0777);
+        putTest(s, smallTest(), isRoot() ? Nobody : ::geteuid(), isRoot() ? Nobody : ::getegid(),
+                0644);
+    }) << saveAs(isRoot() ? AsNobody : QString(), {"--fsize-limit", "100000"})
                                                   << Step([](Scene &s) {
                                                          expectSaveError(s);
-                                                         QVERIFY(!QFile::exists(s.path));
+                                                         expectUnchanged(s);
                                                      });
-    QTest::newRow("read-only folder: a test the user may not write")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0755);
-                   putTest(s, smallTest(), 0, 0, 0644);
-               })
-            << saveAs(AsNobody) << Step([](Scene &s) {
-                   expectSaveError(s);
-                   expectUnchanged(s);
-               });
-    QTest::newRow("read-only test in an open folder")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0777);
-                   putTest(s, smallTest(), Nobody, Nobody, 0444);
-               })
-            << saveAs(AsNobody) << Step([](Scene &s) {
-                   expectSaveError(s);
-                   expectUnchanged(s);
-               });
-    QTest::newRow("unreadable test: never replaced by what was not read")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0777);
-                   putTest(s, smallTest(), Nobody, Nobody, 0222);
-               })
-            << saveAs(AsNobody) << Step([](Scene &s) {
-                   expectSaveError(s);
-                   chmod(s.path, 0644);
-                   expectUnchanged(s);
-               });
-    QTest::newRow("open folder: file size limit")
-            << Step([](Scene &s) {
-                   makeScene(s, 0777);
-                   putTest(s, smallTest(), isRoot() ? Nobody : ::geteuid(), isRoot() ? Nobody : ::getegid(), 0644);
-               })
-            << saveAs(isRoot() ? AsNobody : QString(), {"--fsize-limit", "100000"})
-            << Step([](Scene &s) {
-                   expectSaveError(s);
-                   expectUnchanged(s);
-               });
     // A school's shared folder: the file may be written, but no file added,
     // so a save must write in place.
     QTest::newRow("shared folder: file size limit")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0755);
-                   putTest(s, smallTest(), Nobody, Nobody, 0644);
-               })
+            << both(asRoot,
+                    [](Scene &s) {
+                        makeScene(s, 0755);
+                        putTest(s, smallTest(), Nobody, Nobody, 0644);
+                    })
             << saveAs(AsNobody, {"--fsize-limit", "1000"}) << Step([](Scene &s) {
                    expectSaveError(s);
                    expectUnchanged(s);
                });
-    QTest::newRow("shared folder: a size limit below the test's own size")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0755);
-                   putTest(s, version("B"), Nobody, Nobody, 0644);
-               })
-            << saveAs(AsNobody, {"--fsize-limit", "8000"}) << Step([](Scene &s) {
-                   expectSaveError(s);
-                   expectUnchanged(s);
-               });
-    QTest::newRow("shared folder: full disk")
-            << Step([](Scene &s) {
-                   fullDisk(s, 8192);
-                   if (!s.skip.isEmpty())
-                       return;
-                   makeScene(s, 0755);
-                   putTest(s, smallTest(), Nobody, Nobody, 0644);
-               })
-            << saveAs(AsNobody) << Step([](Scene &s) {
-                   expectSaveError(s);
-                   expectUnchanged(s);
-               });
-    QTest::newRow("open folder: full disk")
-            << Step([](Scene &s) {
-                   fullDisk(s, 8192);
-                   if (!s.skip.isEmpty())
-                       return;
-                   makeScene(s, 0777);
-                   putTest(s, smallTest(), 0, 0, 0644);
-               })
-            << saveAs(QString()) << Step([](Scene &s) {
-                   expectSaveError(s);
-                   expectUnchanged(s);
-                   QCOMPARE(QDir(s.folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
-               });
-    QTest::newRow("open folder: saves killed mid-save")
-            << Step([](Scene &s) {
-                   makeScene(s, 0777);
-                   putTest(s, version("A"), ::geteuid(), ::getegid(), 0644);
-                   QVERIFY(writeFile(s.dir.filePath("A"), version("A")));
-                   QVERIFY(writeFile(s.dir.filePath("B"), version("B")));
-               })
-            << killedRepeatedly({"save-loop"}) << Step([](Scene &s) { QCOMPARE(s.recovered, 0); });
+    QTest::newRow("shared folder: a size limit below the test's own size") << both(
+            asRoot, [](Scene &s) {
+                makeScene(s, 0755);
+                putTest(s, version("B"), Nobody, Nobody, 0644);
+            }) << saveAs(AsNobody, {"--fsize-limit", "8000"}) << Step([](Scene &s) {
+        expectSaveError(s);
+        expectUnchanged(s);
+    });
+    QTest::newRow("shared folder: full disk") << Step([](Scene &s) {
+        fullDisk(s, 8192);
+        if (!s.skip.isEmpty())
+            return;
+        makeScene(s, 0755);
+        putTest(s, smallTest(), Nobody, Nobody, 0644);
+    }) << saveAs(AsNobody) << Step([](Scene &s) {
+        expectSaveError(s);
+        expectUnchanged(s);
+    });
+    QTest::newRow("open folder: full disk") << Step([](Scene &s) {
+        fullDisk(s, 8192);
+        if (!s.skip.isEmpty())
+            return;
+        makeScene(s, 0777);
+        putTest(s, smallTest(), 0, 0, 0644);
+    }) << saveAs(QString()) << Step([](Scene &s) {
+        expectSaveError(s);
+        expectUnchanged(s);
+        QCOMPARE(QDir(s.folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    });
+    QTest::newRow("open folder: saves killed mid-save") << Step([](Scene &s) {
+        makeScene(s, 0777);
+        putTest(s, version("A"), ::geteuid(), ::getegid(), 0644);
+        QVERIFY(writeFile(s.dir.filePath("A"), version("A")));
+        QVERIFY(writeFile(s.dir.filePath("B"), version("B")));
+    }) << killedRepeatedly({"save-loop"}) << Step([](Scene &s) { QCOMPARE(s.recovered, 0); });
     QTest::newRow("shared folder: saves killed mid-write")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0755);
-                   putTest(s, version("A"), Nobody, Nobody, 0644);
-                   // Two versions of different lengths, for the helper to write by turns.
-                   QVERIFY(writeFile(s.dir.filePath("A"), version("A")));
-                   QVERIFY(writeFile(s.dir.filePath("B"), version("B").left(version("B").size() / 2)));
-               })
+            << both(asRoot,
+                    [](Scene &s) {
+                        makeScene(s, 0755);
+                        putTest(s, version("A"), Nobody, Nobody, 0644);
+                        // Two versions of different lengths, for the helper to write by turns.
+                        QVERIFY(writeFile(s.dir.filePath("A"), version("A")));
+                        QVERIFY(writeFile(s.dir.filePath("B"),
+                                          version("B").left(version("B").size() / 2)));
+                    })
             << killedRepeatedly({"--as", AsNobody, "write-loop"})
             << Step([](Scene &s) { QCOMPARE(statOf(s.path).st_uid, Nobody); });
 
@@ -709,217 +711,189 @@ void TstAttacks::attack_data()
                });
 
     // A save keeps who owns the test, its mode and its other names.
-    QTest::newRow("a colleague in the group saves a 660 teacher:staff test")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0775, Teacher, Staff);
-                   putTest(s, smallTest(), Teacher, Staff, 0660);
-               })
-            << saveAs(AsColleague) << Step([](Scene &s) {
-                   expectSavedA(s);
-                   const struct stat st = statOf(s.path);
-                   QCOMPARE(st.st_uid, Teacher);
-                   QCOMPARE(st.st_gid, Staff);
-                   QCOMPARE(st.st_mode & 07777, mode_t(0660));
-               });
-    QTest::newRow("root saves a teacher's test")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0755, Teacher, Teacher);
-                   putTest(s, smallTest(), Teacher, Teacher, 0640);
-               })
-            << saveAs(QString()) << Step([](Scene &s) {
-                   expectSavedA(s);
-                   const struct stat st = statOf(s.path);
-                   QCOMPARE(st.st_uid, Teacher);
-                   QCOMPARE(st.st_gid, gid_t(Teacher));
-                   QCOMPARE(st.st_mode & 07777, mode_t(0640));
-               });
-    QTest::newRow("root saves a 0440 test")
-            << both(asRoot, [](Scene &s) {
-                   makeScene(s, 0755);
-                   putTest(s, smallTest(), 0, 0, 0440);
-               })
-            << saveAs(QString()) << Step([](Scene &s) {
-                   expectSavedA(s);
-                   QCOMPARE(statOf(s.path).st_mode & 07777, mode_t(0440));
-               });
-    QTest::newRow("a test with a second hard link")
-            << Step([](Scene &s) {
-                   makeScene(s, 0777, ::geteuid(), ::getegid());
-                   putTest(s, smallTest(), ::geteuid(), ::getegid(), 0644);
-                   QVERIFY(::link(QFile::encodeName(s.path).constData(),
-                                  QFile::encodeName(s.dir.filePath("other-name.quivara")).constData())
-                           == 0);
-               })
-            << saveAs(QString()) << Step([](Scene &s) {
-                   expectSavedA(s);
-                   QCOMPARE(fileContents(s.dir.filePath("other-name.quivara")), savedOverOld(s));
-                   QCOMPARE(statOf(s.path).st_nlink, nlink_t(2));
-               });
-    QTest::newRow("a test behind a symbolic link")
-            << Step([](Scene &s) {
-                   makeScene(s, 0777, ::geteuid(), ::getegid());
-                   putTest(s, smallTest(), ::geteuid(), ::getegid(), 0644);
-                   QVERIFY(QFile::link(s.path, s.dir.filePath("link.quivara")));
-                   s.path = s.dir.filePath("link.quivara");
-               })
-            << saveAs(QString()) << Step([](Scene &s) {
-                   expectSavedA(s);
-                   QVERIFY(QFileInfo(s.path).isSymLink());
-                   QCOMPARE(fileContents(QDir(s.folder).filePath("test.quivara")), savedOverOld(s));
-               });
+    QTest::newRow("a colleague in the group saves a 660 teacher:staff test") << both(
+            asRoot, [](Scene &s) {
+                makeScene(s, 0775, Teacher, Staff);
+                putTest(s, smallTest(), Teacher, Staff, 0660);
+            }) << saveAs(AsColleague) << Step([](Scene &s) {
+        expectSavedA(s);
+        const struct stat st = statOf(s.path);
+        QCOMPARE(st.st_uid, Teacher);
+        QCOMPARE(st.st_gid, Staff);
+        QCOMPARE(st.st_mode & 07777, mode_t(0660));
+    });
+    QTest::newRow("root saves a teacher's test") << both(asRoot, [](Scene &s) {
+        makeScene(s, 0755, Teacher, Teacher);
+        putTest(s, smallTest(), Teacher, Teacher, 0640);
+    }) << saveAs(QString()) << Step([](Scene &s) {
+        expectSavedA(s);
+        const struct stat st = statOf(s.path);
+        QCOMPARE(st.st_uid, Teacher);
+        QCOMPARE(st.st_gid, gid_t(Teacher));
+        QCOMPARE(st.st_mode & 07777, mode_t(0640));
+    });
+    QTest::newRow("root saves a 0440 test") << both(asRoot, [](Scene &s) {
+        makeScene(s, 0755);
+        putTest(s, smallTest(), 0, 0, 0440);
+    }) << saveAs(QString()) << Step([](Scene &s) {
+        expectSavedA(s);
+        QCOMPARE(statOf(s.path).st_mode & 07777, mode_t(0440));
+    });
+    QTest::newRow("a test with a second hard link") << Step([](Scene &s) {
+        makeScene(s, 0777, ::geteuid(), ::getegid());
+        putTest(s, smallTest(), ::geteuid(), ::getegid(), 0644);
+        QVERIFY(::link(QFile::encodeName(s.path).constData(),
+                       QFile::encodeName(s.dir.filePath("other-name.quivara")).constData())
+                == 0);
+    }) << saveAs(QString()) << Step([](Scene &s) {
+        expectSavedA(s);
+        QCOMPARE(fileContents(s.dir.filePath("other-name.quivara")), savedOverOld(s));
+        QCOMPARE(statOf(s.path).st_nlink, nlink_t(2));
+    });
+    QTest::newRow("a test behind a symbolic link") << Step([](Scene &s) {
+        makeScene(s, 0777, ::geteuid(), ::getegid());
+        putTest(s, smallTest(), ::geteuid(), ::getegid(), 0644);
+        QVERIFY(QFile::link(s.path, s.dir.filePath("link.quivara")));
+        s.path = s.dir.filePath("link.quivara");
+    }) << saveAs(QString()) << Step([](Scene &s) {
+        expectSavedA(s);
+        QVERIFY(QFileInfo(s.path).isSymLink());
+        QCOMPARE(fileContents(QDir(s.folder).filePath("test.quivara")), savedOverOld(s));
+    });
 
     // Both programs ignore SIGXFSZ, so a size limit is an error, not the end.
-    QTest::newRow("quivara ignores SIGXFSZ")
-            << Step([](Scene &s) {
-                   makeScene(s, 0755);
-                   QVERIFY(writeFile(s.path, smallTest()));
-                   startProgram(s, QStringLiteral(QUIVARA_BIN), {s.path}, runtimeFolder(s));
-               })
-            << nothing << Step(expectIgnoresFileSizeSignal);
-    QTest::newRow("quivara-builder ignores SIGXFSZ")
-            << Step([](Scene &s) {
-                   makeScene(s, 0755);
-                   QVERIFY(writeFile(s.path, smallTest()));
-                   s.folder = runtimeFolder(s);
-                   startProgram(s, QStringLiteral(BUILDER_BIN), {s.path}, s.folder);
-               })
-            << nothing << Step(expectIgnoresFileSizeSignal);
-    QTest::newRow("the editor's save under a size limit fails and the edits stay")
-            << Step([](Scene &s) {
-                   editorScene(s);
-                   s.editor->findChild<QLineEdit *>("TestName")->setText(QStringLiteral("Новое имя"));
-               })
-            << Step([](Scene &s) {
-                   Application::ignoreFileSizeSignal();
-                   rlimit limit;
-                   QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
-                   const rlimit small = {64, limit.rlim_max};
-                   QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
-                   // Static: a box that never shows leaves the check waiting beyond this row.
-                   static SeenMessage seen;
-                   seen = SeenMessage();
-                   answerNextMessage(&seen);
-                   saveInEditor(s);
-                   ::setrlimit(RLIMIT_FSIZE, &limit);
-                   std::signal(SIGXFSZ, SIG_DFL);
-                   QCOMPARE(seen.text, FileStore::writeErrorMessage(s.path) + u'.');
-               })
-            << Step([](Scene &s) {
-                   expectUnchanged(s);
-                   QVERIFY(s.editor->isModified());
-                   QCOMPARE(s.editor->findChild<QLineEdit *>("TestName")->text(), QStringLiteral("Новое имя"));
-               });
+    QTest::newRow("quivara ignores SIGXFSZ") << Step([](Scene &s) {
+        makeScene(s, 0755);
+        QVERIFY(writeFile(s.path, smallTest()));
+        startProgram(s, QStringLiteral(QUIVARA_BIN), {s.path}, runtimeFolder(s));
+    }) << nothing << Step(expectIgnoresFileSizeSignal);
+    QTest::newRow("quivara-builder ignores SIGXFSZ") << Step([](Scene &s) {
+        makeScene(s, 0755);
+        QVERIFY(writeFile(s.path, smallTest()));
+        s.folder = runtimeFolder(s);
+        startProgram(s, QStringLiteral(BUILDER_BIN), {s.path}, s.folder);
+    }) << nothing << Step(expectIgnoresFileSizeSignal);
+    QTest::newRow("the editor's save under a size limit fails and the edits stay") << Step(
+            [](Scene &s) {
+                editorScene(s);
+                s.editor->findChild<QLineEdit *>("TestName")->setText(QStringLiteral("Новое имя"));
+            }) << Step([](Scene &s) {
+        Application::ignoreFileSizeSignal();
+        rlimit limit;
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &limit) == 0);
+        const rlimit small = {64, limit.rlim_max};
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &small) == 0);
+        // Static: a box that never shows leaves the check waiting beyond this row.
+        static SeenMessage seen;
+        seen = SeenMessage();
+        answerNextMessage(&seen);
+        saveInEditor(s);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        QCOMPARE(seen.text, FileStore::writeErrorMessage(s.path) + u'.');
+    }) << Step([](Scene &s) {
+        expectUnchanged(s);
+        QVERIFY(s.editor->isModified());
+        QCOMPARE(s.editor->findChild<QLineEdit *>("TestName")->text(), QStringLiteral("Новое имя"));
+    });
 
     // Huge lines, and files that would take a great deal of memory.
-    QTest::newRow("a sparse 2 GiB test with a line over 2^31 bytes")
-            << hostileFile([](QFile &file) {
-                   file.write("[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel=");
-                   file.seek((qint64(1) << 31) + 100);
-                   file.write("x\r\n");
-               })
-            << Step(loadInHelper) << Step([](Scene &s) {
-                   QCOMPARE(s.helper.exitCode, 0);
-                   const QString tooLarge = FileStore::tooLargeMessage(s.path);
-                   QCOMPARE(s.helper.output.section("\npeak", 0, 0),
-                            "runner: 0 questions\n" + tooLarge + "\neditor: 0 questions\n" + tooLarge);
-               });
+    QTest::newRow("a sparse 2 GiB test with a line over 2^31 bytes") << hostileFile(
+            [](QFile &file) {
+                file.write("[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel=");
+                file.seek((qint64(1) << 31) + 100);
+                file.write("x\r\n");
+            }) << Step(loadInHelper) << Step([](Scene &s) {
+        QCOMPARE(s.helper.exitCode, 0);
+        const QString tooLarge = FileStore::tooLargeMessage(s.path);
+        QCOMPARE(s.helper.output.section("\npeak", 0, 0),
+                 "runner: 0 questions\n" + tooLarge + "\neditor: 0 questions\n" + tooLarge);
+    });
     QTest::newRow("memory: '[' LF 2 million times")
-            << memoryShape([](QFile &file) { repeated(file, "[\n", 2000000); }) << Step(loadInHelper)
-            << Step(expectMemoryWithinBound);
+            << memoryShape([](QFile &file) { repeated(file, "[\n", 2000000); })
+            << Step(loadInHelper) << Step(expectMemoryWithinBound);
     QTest::newRow("memory: LF 20 million times")
-            << memoryShape([](QFile &file) { repeated(file, "\n", 20000000); }) << Step(loadInHelper)
-            << Step(expectMemoryWithinBound);
+            << memoryShape([](QFile &file) { repeated(file, "\n", 20000000); })
+            << Step(loadInHelper) << Step(expectMemoryWithinBound);
     QTest::newRow("memory: CR 20 million times")
-            << memoryShape([](QFile &file) { repeated(file, "\r", 20000000); }) << Step(loadInHelper)
-            << Step(expectMemoryWithinBound);
-    QTest::newRow("memory: a key line of 50 MB")
-            << memoryShape([](QFile &file) {
-                   file.write("[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel=");
-                   repeated(file, "x", 50000000);
-               })
+            << memoryShape([](QFile &file) { repeated(file, "\r", 20000000); })
             << Step(loadInHelper) << Step(expectMemoryWithinBound);
-    QTest::newRow("memory: 'k=' LF 2 million times")
-            << memoryShape([](QFile &file) {
-                   file.write("[Q0]\n");
-                   repeated(file, "k=\n", 2000000);
-               })
-            << Step(loadInHelper) << Step(expectMemoryWithinBound);
+    QTest::newRow("memory: a key line of 50 MB") << memoryShape([](QFile &file) {
+        file.write("[Test]\r\nLastQ=0\r\n[Q0]\r\nQLabel=");
+        repeated(file, "x", 50000000);
+    }) << Step(loadInHelper) << Step(expectMemoryWithinBound);
+    QTest::newRow("memory: 'k=' LF 2 million times") << memoryShape([](QFile &file) {
+        file.write("[Q0]\n");
+        repeated(file, "k=\n", 2000000);
+    }) << Step(loadInHelper) << Step(expectMemoryWithinBound);
 
     // What is opened is checked, not the path: a FIFO never blocks.
-    QTest::newRow("a FIFO for the test at a read")
-            << Step([](Scene &s) {
-                   makeScene(s, 0755);
-                   makeFifo(s.path);
-               })
-            << nothing << Step([](Scene &s) {
-                   const ProfileFile::Loaded loaded = ProfileFile(s.path).load();
-                   QCOMPARE(loaded.status, FileStore::Status::NotRegular);
-                   QVERIFY(!TestFileCommands::loadTestFile(s.path).ok);
-               });
-    QTest::newRow("a FIFO for the test at a save")
-            << Step([](Scene &s) {
-                   makeScene(s, 0755);
-                   makeFifo(s.path);
-               })
-            << nothing << Step([](Scene &s) {
-                   ProfileFile file(s.path);
-                   QVERIFY(!file.writeString("Test", "TestName", "x"));
-                   QCOMPARE(file.errorString(), FileStore::writeErrorMessage(s.path));
-                   QVERIFY(QFileInfo(s.path).exists() && !QFileInfo(s.path).isFile());
-               });
-    QTest::newRow("a FIFO swapped in mid-run")
-            << Step(runScene) << Step([](Scene &s) {
-                   makeFifo(s.path);
-                   s.run->next();
-               })
-            << Step(expectSecondQuestionFromMemory);
+    QTest::newRow("a FIFO for the test at a read") << Step([](Scene &s) {
+        makeScene(s, 0755);
+        makeFifo(s.path);
+    }) << nothing << Step([](Scene &s) {
+        const ProfileFile::Loaded loaded = ProfileFile(s.path).load();
+        QCOMPARE(loaded.status, FileStore::Status::NotRegular);
+        QVERIFY(!TestFileCommands::loadTestFile(s.path).ok);
+    });
+    QTest::newRow("a FIFO for the test at a save") << Step([](Scene &s) {
+        makeScene(s, 0755);
+        makeFifo(s.path);
+    }) << nothing << Step([](Scene &s) {
+        ProfileFile file(s.path);
+        QVERIFY(!file.writeString("Test", "TestName", "x"));
+        QCOMPARE(file.errorString(), FileStore::writeErrorMessage(s.path));
+        QVERIFY(QFileInfo(s.path).exists() && !QFileInfo(s.path).isFile());
+    });
+    QTest::newRow("a FIFO swapped in mid-run") << Step(runScene) << Step([](Scene &s) {
+        makeFifo(s.path);
+        s.run->next();
+    }) << Step(expectSecondQuestionFromMemory);
 
     // A lock file that cannot be used never keeps the editor from starting.
-    QTest::newRow("lock: empty") << lockScene([](Scene &, const QString &lock) { writeLock(lock, ""); }, false)
-                                 << nothing
-                                 << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
-    QTest::newRow("lock: garbled")
-            << lockScene([](Scene &, const QString &lock) { writeLock(lock, "\x01\xFFgarbage\n\n\n"); }, false)
-            << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
-    QTest::newRow("lock: held by a process that does not answer")
-            << lockScene([](Scene &, const QString &lock) {
-                   // Our own process: alive, so the lock looks held, but it never listens.
-                   writeLock(lock, QByteArray::number(QCoreApplication::applicationPid()) + "\n"
-                                           + QCoreApplication::applicationName().toUtf8() + "\n"
-                                           + QSysInfo::machineHostName().toUtf8() + "\n");
-               }, false)
-            << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
-    QTest::newRow("lock: unreadable")
-            << lockScene([](Scene &, const QString &lock) {
-                   writeLock(lock, "1\nquivara-builder\nhost\n");
-                   chown(lock, Nobody, Nobody);
-                   chmod(lock, 0);
-               }, true)
-            << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
-    QTest::newRow("lock: root's")
-            << lockScene([](Scene &, const QString &lock) {
-                   writeLock(lock, "1\nquivara-builder\nhost\n");
-                   chmod(lock, 0600);
-               }, true)
-            << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
-    QTest::newRow("lock: a folder")
-            << lockScene([](Scene &, const QString &lock) {
-                   QVERIFY(QDir().mkpath(lock + "/inside"));
-               }, false)
-            << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("lock: empty") << lockScene(
+            [](Scene &, const QString &lock) { writeLock(lock, ""); },
+            false) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("lock: garbled") << lockScene(
+            [](Scene &, const QString &lock) { writeLock(lock, "\x01\xFFgarbage\n\n\n"); },
+            false) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("lock: held by a process that does not answer") << lockScene(
+            [](Scene &, const QString &lock) {
+                // Our own process: alive, so the lock looks held, but it never listens.
+                writeLock(lock,
+                          QByteArray::number(QCoreApplication::applicationPid()) + "\n"
+                                  + QCoreApplication::applicationName().toUtf8() + "\n"
+                                  + QSysInfo::machineHostName().toUtf8() + "\n");
+            },
+            false) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("lock: unreadable") << lockScene(
+            [](Scene &, const QString &lock) {
+                writeLock(lock, "1\nquivara-builder\nhost\n");
+                chown(lock, Nobody, Nobody);
+                chmod(lock, 0);
+            },
+            true) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("lock: root's") << lockScene(
+            [](Scene &, const QString &lock) {
+                writeLock(lock, "1\nquivara-builder\nhost\n");
+                chmod(lock, 0600);
+            },
+            true) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("lock: a folder") << lockScene(
+            [](Scene &, const QString &lock) { QVERIFY(QDir().mkpath(lock + "/inside")); },
+            false) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
 
     // What the author typed is what is saved.
-    QTest::newRow("a NUL pasted into a setting")
-            << Step([](Scene &s) { editorScene(s); }) << Step([](Scene &s) {
-                   auto *name = s.editor->findChild<QLineEdit *>("TestName");
-                   name->clear();
-                   paste(name, QStringLiteral("до") + QChar(0) + QStringLiteral("после"));
-                   saveInEditor(s);
-               })
-            << Step([](Scene &s) {
-                   QCOMPARE(s.editor->findChild<QLineEdit *>("TestName")->text(), QStringLiteral("до?после"));
-                   QCOMPARE(readBack(s, "Test", "TestName"), QStringLiteral("до?после"));
-               });
+    QTest::newRow("a NUL pasted into a setting") << Step(
+            [](Scene &s) { editorScene(s); }) << Step([](Scene &s) {
+        auto *name = s.editor->findChild<QLineEdit *>("TestName");
+        name->clear();
+        paste(name, QStringLiteral("до") + QChar(0) + QStringLiteral("после"));
+        saveInEditor(s);
+    }) << Step([](Scene &s) {
+        QCOMPARE(s.editor->findChild<QLineEdit *>("TestName")->text(), QStringLiteral("до?после"));
+        QCOMPARE(readBack(s, "Test", "TestName"), QStringLiteral("до?после"));
+    });
     QTest::newRow("a line break pasted into a setting")
             << Step([](Scene &s) { editorScene(s); }) << Step([](Scene &s) {
                    auto *author = s.editor->findChild<QLineEdit *>("Author");
@@ -931,77 +905,64 @@ void TstAttacks::attack_data()
                    QCOMPARE(readBack(s, "Test", "Author"), QStringLiteral("Иванова LastQ=99"));
                    QCOMPARE(readBack(s, "Test", "LastQ"), QStringLiteral("0"));
                });
-    QTest::newRow("a NUL pasted into the options")
-            << Step([](Scene &s) {
-                   editorScene(s);
-                   s.editor->findChild<QListWidget *>("Qlist")->setCurrentRow(0);
-               })
-            << Step([](Scene &s) {
-                   auto *answers = s.editor->findChild<QPlainTextEdit *>("AnsList");
-                   QCOMPARE(answers->toPlainText(), QStringLiteral("*Четыре\nПять"));
-                   paste(answers, QStringLiteral("\nШесть") + QChar(0) + QStringLiteral("семь"));
-                   saveInEditor(s);
-               })
-            << Step([](Scene &s) { QCOMPARE(readBack(s, "Q0", "A2"), QStringLiteral("Шесть?семь")); });
-    QTest::newRow("a no-break space in an option not edited")
-            << Step([](Scene &s) {
-                   editorScene(s, "[Q1]\r\nQLabel=Q\r\nLastA=0\r\nA0=" + Cp1251::encode(QStringLiteral("1\u00A0000 рублей"))
-                                          + "\r\n");
-                   s.old = fileContents(s.path);
-               })
-            << Step([](Scene &s) {
-                   // Both questions shown in the memos, then something else edited.
-                   auto *list = s.editor->findChild<QListWidget *>("Qlist");
-                   for (int row : {1, 0})
-                       list->setCurrentRow(row);
-                   s.editor->findChild<QLineEdit *>("Author")->setText(QStringLiteral("Петров"));
-                   saveInEditor(s);
-               })
-            << Step([](Scene &s) {
-                   QVERIFY(fileContents(s.path).contains("A0=1\xA0" "000 \xF0\xF3\xE1\xEB\xE5\xE9\r\n"));
-                   QCOMPARE(readBack(s, "Test", "Author"), QStringLiteral("Петров"));
-               });
+    QTest::newRow("a NUL pasted into the options") << Step([](Scene &s) {
+        editorScene(s);
+        s.editor->findChild<QListWidget *>("Qlist")->setCurrentRow(0);
+    }) << Step([](Scene &s) {
+        auto *answers = s.editor->findChild<QPlainTextEdit *>("AnsList");
+        QCOMPARE(answers->toPlainText(), QStringLiteral("*Четыре\nПять"));
+        paste(answers, QStringLiteral("\nШесть") + QChar(0) + QStringLiteral("семь"));
+        saveInEditor(s);
+    }) << Step([](Scene &s) { QCOMPARE(readBack(s, "Q0", "A2"), QStringLiteral("Шесть?семь")); });
+    QTest::newRow("a no-break space in an option not edited") << Step([](Scene &s) {
+        editorScene(s,
+                    "[Q1]\r\nQLabel=Q\r\nLastA=0\r\nA0="
+                            + Cp1251::encode(QStringLiteral("1\u00A0000 рублей")) + "\r\n");
+        s.old = fileContents(s.path);
+    }) << Step([](Scene &s) {
+        // Both questions shown in the memos, then something else edited.
+        auto *list = s.editor->findChild<QListWidget *>("Qlist");
+        for (int row : {1, 0})
+            list->setCurrentRow(row);
+        s.editor->findChild<QLineEdit *>("Author")->setText(QStringLiteral("Петров"));
+        saveInEditor(s);
+    }) << Step([](Scene &s) {
+        QVERIFY(fileContents(s.path).contains("A0=1\xA0"
+                                              "000 \xF0\xF3\xE1\xEB\xE5\xE9\r\n"));
+        QCOMPARE(readBack(s, "Test", "Author"), QStringLiteral("Петров"));
+    });
 
     // A test that vanishes mid-run does not trap the student.
-    QTest::newRow("the test deleted mid-run")
-            << Step(runScene) << Step([](Scene &s) {
-                   QVERIFY(QFile::remove(s.path));
-                   s.run->next();
-               })
-            << Step(expectSecondQuestionFromMemory);
-    QTest::newRow("the test made a folder mid-run")
-            << Step(runScene) << Step([](Scene &s) {
-                   QVERIFY(QFile::remove(s.path));
-                   QVERIFY(QDir().mkdir(s.path));
-                   s.run->next();
-               })
-            << Step(expectSecondQuestionFromMemory);
-    QTest::newRow("the test changed mid-run shows the change")
-            << Step(runScene) << Step([](Scene &s) {
-                   ProfileFile file(s.path);
-                   QVERIFY(file.writeString("Q1", "QLabel", QStringLiteral("Изменён")));
-                   s.run->next();
-               })
-            << Step([](Scene &s) { QCOMPARE(s.run->view().questionText, QStringLiteral("Изменён")); });
+    QTest::newRow("the test deleted mid-run") << Step(runScene) << Step([](Scene &s) {
+        QVERIFY(QFile::remove(s.path));
+        s.run->next();
+    }) << Step(expectSecondQuestionFromMemory);
+    QTest::newRow("the test made a folder mid-run") << Step(runScene) << Step([](Scene &s) {
+        QVERIFY(QFile::remove(s.path));
+        QVERIFY(QDir().mkdir(s.path));
+        s.run->next();
+    }) << Step(expectSecondQuestionFromMemory);
+    QTest::newRow("the test changed mid-run shows the change") << Step(
+            runScene) << Step([](Scene &s) {
+        ProfileFile file(s.path);
+        QVERIFY(file.writeString("Q1", "QLabel", QStringLiteral("Изменён")));
+        s.run->next();
+    }) << Step([](Scene &s) { QCOMPARE(s.run->view().questionText, QStringLiteral("Изменён")); });
 
     // The command line: Qt's options are paths like any other argument.
-    QTest::newRow("quivara with Qt's options on its command line")
-            << Step([](Scene &s) {
-                   makeScene(s, 0755);
-                   QVERIFY(writeFile(s.path, smallTest()));
-                   // Read by Qt, "-platform xcb" without a display would abort.
-                   startProgram(s, QStringLiteral(QUIVARA_BIN), {"-platform", "xcb", "-reverse", "--", s.path},
-                                runtimeFolder(s));
-               })
-            << nothing << Step(expectStillRunning);
-    QTest::newRow("quivara-builder with Qt's options on its command line")
-            << Step([](Scene &s) {
-                   makeScene(s, 0755);
-                   QVERIFY(writeFile(s.path, smallTest()));
-                   s.folder = runtimeFolder(s);
-                   startProgram(s, QStringLiteral(BUILDER_BIN), {"-platform", "xcb", "--", s.path}, s.folder);
-               })
-            << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
+    QTest::newRow("quivara with Qt's options on its command line") << Step([](Scene &s) {
+        makeScene(s, 0755);
+        QVERIFY(writeFile(s.path, smallTest()));
+        // Read by Qt, "-platform xcb" without a display would abort.
+        startProgram(s, QStringLiteral(QUIVARA_BIN), {"-platform", "xcb", "-reverse", "--", s.path},
+                     runtimeFolder(s));
+    }) << nothing << Step(expectStillRunning);
+    QTest::newRow("quivara-builder with Qt's options on its command line") << Step([](Scene &s) {
+        makeScene(s, 0755);
+        QVERIFY(writeFile(s.path, smallTest()));
+        s.folder = runtimeFolder(s);
+        startProgram(s, QStringLiteral(BUILDER_BIN), {"-platform", "xcb", "--", s.path}, s.folder);
+    }) << nothing << Step([](Scene &s) { QVERIFY(editorAnswers(s.folder)); });
     auto arguments = [](const QStringList &given, const QStringList &expected) {
         return Step([given, expected](Scene &) {
             std::vector<QByteArray> bytes;
@@ -1013,15 +974,13 @@ void TstAttacks::attack_data()
             QCOMPARE(Application::arguments(int(argv.size()), argv.data()), expected);
         });
     };
-    QTest::newRow("'--' ends the options") << nothing << nothing
-                                           << arguments({"quivara", "--", "t.quivara"}, {"quivara", "t.quivara"})
-                                                      ;
-    QTest::newRow("a test named '-reverse'") << nothing << nothing
-                                             << arguments({"quivara", "-reverse"}, {"quivara", "-reverse"})
-                                                        ;
-    QTest::newRow("a test named '--' after '--'") << nothing << nothing
-                                                  << arguments({"quivara", "--", "--"}, {"quivara", "--"})
-                                                             ;
+    QTest::newRow("'--' ends the options")
+            << nothing << nothing
+            << arguments({"quivara", "--", "t.quivara"}, {"quivara", "t.quivara"});
+    QTest::newRow("a test named '-reverse'")
+            << nothing << nothing << arguments({"quivara", "-reverse"}, {"quivara", "-reverse"});
+    QTest::newRow("a test named '--' after '--'")
+            << nothing << nothing << arguments({"quivara", "--", "--"}, {"quivara", "--"});
 }
 
 void TstAttacks::attack()
