@@ -12,7 +12,7 @@ packages=(
 if [ "${1:-all}" != run ]; then
     packages+=(
         xvfb xauth
-        clang libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
+        clang clang-format libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
         desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file strace
         at-spi2-core dbus python3-pyatspi
     )

@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
+echo "== the code's format"
+bash scripts/check-format.sh
 # A private runtime folder keeps Qt from complaining about a shared one.
 runtime=$(mktemp -d)
 chmod 700 "$runtime"
