@@ -1,13 +1,13 @@
 #include "editorsession.h"
 
-EditorSession::Outcome EditorSession::leave(Answer answer)
+Outcome EditorSession::leave(Answer answer)
 {
     if (!asksBeforeLeaving())
         return Outcome{true, {}};
     switch (answer) {
     case Answer::Save: {
         const TestFileCommands::Saved saved = save(m_fileName);
-        return Outcome{saved.ok, saved.error};
+        return saved;
     }
     case Answer::Discard:
         return Outcome{true, {}};

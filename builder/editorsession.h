@@ -14,11 +14,6 @@ class EditorSession
 public:
     // The answer to "Сохранить изменения в тесте?".
     enum class Answer { Save, Discard, Cancel };
-    struct Outcome
-    {
-        bool proceed = false; // whether the command goes on
-        QString error;        // a failed save to report, when there was one
-    };
 
     QString fileName() const { return m_fileName; }
     const EditorDocument &document() const { return m_test.document; }
@@ -31,8 +26,9 @@ public:
     bool isModified() const { return !m_fileName.isEmpty() && m_test != m_saved; }
     // New, Open and closing ask "Сохранить изменения в тесте?" first exactly then.
     bool asksBeforeLeaving() const { return isModified(); }
-    // What the answer does: Save writes the test first and goes on only when
-    // that worked; Discard goes on; Cancel stops the command.
+    // What the answer does: Save writes the test first and goes on (ok) only
+    // when that worked, with the failed save's message otherwise; Discard goes
+    // on; Cancel stops the command.
     Outcome leave(Answer answer);
 
     // Opens the test at path. On success it becomes the test held, as last

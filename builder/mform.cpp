@@ -415,7 +415,7 @@ bool TForm1::SaveTestFile(const QString &path)
 {
     const TestFileCommands::Saved saved = m_session.save(path);
     if (!saved.ok)
-        showError(this, ProgramTitle, saved.error);
+        showError(this, ProgramTitle, saved.message);
     return saved.ok;
 }
 
@@ -469,10 +469,10 @@ bool TForm1::saveChangesIfWanted()
     const EditorSession::Answer answer = box.clickedButton() == yes ? EditorSession::Answer::Save
             : box.clickedButton() == no                             ? EditorSession::Answer::Discard
                                                                     : EditorSession::Answer::Cancel;
-    const EditorSession::Outcome outcome = m_session.leave(answer);
-    if (!outcome.error.isEmpty())
-        showError(this, ProgramTitle, outcome.error);
-    return outcome.proceed;
+    const Outcome outcome = m_session.leave(answer);
+    if (!outcome.message.isEmpty())
+        showError(this, ProgramTitle, outcome.message);
+    return outcome.ok;
 }
 
 void TForm1::N7Click()
@@ -484,7 +484,7 @@ void TForm1::N7Click()
         return;
     const TestFileCommands::Saved created = m_session.create(path, QDateTime::currentDateTime());
     if (!created.ok) {
-        showError(this, ProgramTitle, created.error);
+        showError(this, ProgramTitle, created.message);
         return;
     }
     LoadTestFile(path);

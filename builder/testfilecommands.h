@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editordocument.h"
+#include "outcome.h"
 #include "testlayout.h"
 
 #include <QDateTime>
@@ -23,21 +24,18 @@ struct EditorTest
 // text to show; nothing here shows anything.
 namespace TestFileCommands {
 
-struct Loaded
+// When not ok, message is the missing-file message; when ok, what to say
+// before the test is shown, if anything.
+struct Loaded : Outcome
 {
-    bool ok = false;
-    QString message; // when not ok: the missing-file message; when ok, what to say first
     EditorTest test;
 };
 
 // Reads the settings and the questions that exist, renumbered without gaps.
 Loaded loadTestFile(const QString &path);
 
-struct Saved
-{
-    bool ok = false;
-    QString error; // when not ok: "Unable to write to <path>"
-};
+// When not ok, message is "Unable to write to <path>".
+using Saved = Outcome;
 
 // Writes the settings and every question as one replacement of the file.
 // Entries beyond the new LastQ and LastA stay in the file; on failure the

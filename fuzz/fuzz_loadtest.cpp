@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     TestRun run;
-    const QString message = run.loadTest(input);
+    const QString message = run.loadTest(input).message;
     require(message.isEmpty() == !run.sections().isEmpty());
     for (int i = 0; i < run.sections().size() && i < 20; ++i) {
         run.pick(0);

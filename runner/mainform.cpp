@@ -211,7 +211,7 @@ void TMForm::createDialogs()
 void TMForm::loadTest(const QString &path)
 {
     // The window shows the new test's name before any message about it.
-    const QString message = m_run.loadTest(path);
+    const QString message = m_run.loadTest(path).message;
     showView(m_run.view());
     if (!message.isEmpty())
         showMessage(this, ProgramTitle, message);

@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-QString TestRun::loadTest(const QString &path)
+Outcome TestRun::loadTest(const QString &path)
 {
     if (!QFileInfo(path).isFile())
-        return FileStore::missingFileMessage(path);
+        return Outcome{false, FileStore::missingFileMessage(path)};
 
     m_file = ProfileFile(path);
     const ProfileFile::Loaded loaded = m_file.load();
@@ -31,18 +31,19 @@ QString TestRun::loadTest(const QString &path)
         // A file too large to be a test is not read; saying so beats
         // blaming its author for a lack of questions.
         if (loaded.status == FileStore::Status::TooLarge)
-            return FileStore::tooLargeMessage(path);
-        return QStringLiteral("В этом тесте нет тестовых заданий!\r\n\r\n"
-                              "Обратитесь к составителю этого теста (%1) "
-                              "и спросите, что он имел этим ввиду.")
-                .arg(m_settings.author);
+            return Outcome{false, FileStore::tooLargeMessage(path)};
+        return Outcome{false,
+                       QStringLiteral("В этом тесте нет тестовых заданий!\r\n\r\n"
+                                      "Обратитесь к составителю этого теста (%1) "
+                                      "и спросите, что он имел этим ввиду.")
+                               .arg(m_settings.author)};
     }
     showQuestion(0, doc);
     if (m_settings.disableOpenTest)
         m_view.openTestEnabled = false;
     m_view.startButtonVisible = false;
     m_view.questionViewVisible = true;
-    return QString();
+    return Outcome{true, {}};
 }
 
 void TestRun::showQuestion(int index)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "outcome.h"
 #include "profilefile.h"
 #include "testlayout.h"
 
@@ -32,10 +33,10 @@ struct RunView
 class TestRun
 {
 public:
-    // Opens a test. Returns the message to show, or an empty string. A
-    // missing file changes nothing; a test without questions leaves the
-    // window in its start state.
-    QString loadTest(const QString &path);
+    // Opens a test: ok when its first question is on screen; the message to
+    // show, if any. A missing file changes nothing; a test without questions
+    // leaves the window in its start state.
+    Outcome loadTest(const QString &path);
 
     void showQuestion(int index);
     // The user selected option `option` of the question on screen. Returns

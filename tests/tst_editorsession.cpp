@@ -71,9 +71,9 @@ void TstEditorSession::leave()
     if (modified)
         session.document().setQuestionText(0, "Изменено");
     QCOMPARE(session.asksBeforeLeaving(), asks);
-    const EditorSession::Outcome outcome = session.leave(answer);
-    QCOMPARE(outcome.proceed, proceeds);
-    QCOMPARE(outcome.error, QString());
+    const Outcome outcome = session.leave(answer);
+    QCOMPARE(outcome.ok, proceeds);
+    QCOMPARE(outcome.message, QString());
     QCOMPARE(ProfileFile(path).readString("Q0", "QLabel", {}) == "Изменено", saves);
     QCOMPARE(session.isModified(), modified && !saves);
 }
@@ -87,9 +87,9 @@ void TstEditorSession::failedSaveStopsTheCommand()
     session.document().setQuestionText(0, "Изменено");
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkdir(path)); // a folder in its place: no save can go there
-    const EditorSession::Outcome outcome = session.leave(EditorSession::Answer::Save);
-    QVERIFY(!outcome.proceed);
-    QCOMPARE(outcome.error, QStringLiteral("Unable to write to %1").arg(path));
+    const Outcome outcome = session.leave(EditorSession::Answer::Save);
+    QVERIFY(!outcome.ok);
+    QCOMPARE(outcome.message, QStringLiteral("Unable to write to %1").arg(path));
     QVERIFY(session.isModified());
 }
 

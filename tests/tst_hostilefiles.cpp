@@ -108,7 +108,7 @@ void TstHostileFiles::bothProgramsLoad()
     file.close();
 
     TestRun run;
-    const QString message = run.loadTest(path);
+    const QString message = run.loadTest(path).message;
     QCOMPARE(run.sections().size(), questions);
     QCOMPARE(message.isEmpty(), questions > 0);
     const TestFileCommands::Loaded loaded = TestFileCommands::loadTestFile(path);
@@ -133,7 +133,7 @@ void TstHostileFiles::directoryAsPath()
 {
     QTemporaryDir dir;
     TestRun run;
-    QCOMPARE(run.loadTest(dir.path()),
+    QCOMPARE(run.loadTest(dir.path()).message,
              QStringLiteral("Файл \"%1\" не существует!").arg(dir.path()));
     QVERIFY(!TestFileCommands::loadTestFile(dir.path()).ok);
 }

@@ -126,7 +126,7 @@ void TstTestFileCommands::saveFewerQuestionsLeavesOldSections()
     QCOMPARE(again.test.document.questionCount(), 1);
     QCOMPARE(again.test.document.answers(0), QStringList{"*Париж"});
     TestRun run;
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     QCOMPARE(run.sections(), QStringList{"Q0"});
     QCOMPARE(run.view().options, QStringList{"Париж "});
 }
@@ -156,7 +156,7 @@ void TstTestFileCommands::multiLineQuestionRoundTrip()
     QVERIFY(fileContents(path).contains(Cp1251::encode("QLabel=Первая строка¶Вторая строка\r\n")));
     QCOMPARE(loadTestFile(path).test, test);
     TestRun run;
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     QCOMPARE(run.view().questionText, QStringLiteral("Первая строка\nВторая строка"));
 }
 
@@ -175,7 +175,7 @@ void TstTestFileCommands::roundTripWithTheRunner()
     QCOMPARE(loadTestFile(path).test, test);
 
     TestRun run;
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     QCOMPARE(run.settings().testName, QStringLiteral("\"Война и мир\""));
     QCOMPARE(run.view().questionText, QStringLiteral(" Кто автор? "));
     QCOMPARE(run.view().options, (QStringList{"Толстой ", "Достоевский", "'Лев' "}));
@@ -190,7 +190,7 @@ void TstTestFileCommands::failedSaveLeavesFileAsItWas()
     QVERIFY(QDir().mkdir(path));
     const Saved saved = saveTestFile(path, loadTestFile(dataPath("capitals.quivara")).test);
     QVERIFY(!saved.ok);
-    QCOMPARE(saved.error, QStringLiteral("Unable to write to %1").arg(path));
+    QCOMPARE(saved.message, QStringLiteral("Unable to write to %1").arg(path));
     QVERIFY(!createTestFile(dir.filePath("no/folder.quivara"), QDateTime::currentDateTime()).ok);
 }
 

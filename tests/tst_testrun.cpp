@@ -44,7 +44,7 @@ void TstTestRun::startState()
 void TstTestRun::loadShowsFirstQuestion()
 {
     TestRun run;
-    QCOMPARE(run.loadTest(dataPath("capitals.quivara")), QString());
+    QCOMPARE(run.loadTest(dataPath("capitals.quivara")).message, QString());
     const RunView &v = run.view();
     QCOMPARE(run.sections(), (QStringList{"Q0", "Q1"}));
     QCOMPARE(run.answers(), (QStringList{"", ""}));
@@ -72,9 +72,9 @@ void TstTestRun::missingFileChangesNothing()
 {
     QFETCH(QString, path);
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).ok);
     run.pick(1);
-    QCOMPARE(run.loadTest(path), QStringLiteral("Файл \"%1\" не существует!").arg(path));
+    QCOMPARE(run.loadTest(path).message, QStringLiteral("Файл \"%1\" не существует!").arg(path));
     QCOMPARE(run.sections(), (QStringList{"Q0", "Q1"}));
     QCOMPARE(run.answers(), (QStringList{"Париж ", ""}));
     QCOMPARE(run.view().titleSuffix, QStringLiteral(" - Столицы"));
@@ -84,7 +84,7 @@ void TstTestRun::missingFileChangesNothing()
 void TstTestRun::testWithoutQuestions()
 {
     TestRun run;
-    QCOMPARE(run.loadTest(dataPath("no_questions.quivara")),
+    QCOMPARE(run.loadTest(dataPath("no_questions.quivara")).message,
              QStringLiteral("В этом тесте нет тестовых заданий!\r\n\r\n"
                             "Обратитесь к составителю этого теста (Петров) "
                             "и спросите, что он имел этим ввиду."));
@@ -97,9 +97,9 @@ void TstTestRun::testWithoutQuestions()
 void TstTestRun::emptyTestDuringRunReturnsToStart()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).ok);
     run.pick(0);
-    QVERIFY(!run.loadTest(dataPath("no_questions.quivara")).isEmpty());
+    QVERIFY(!run.loadTest(dataPath("no_questions.quivara")).ok);
     const RunView v = run.view();
     QVERIFY(!v.questionViewVisible);
     QVERIFY(v.startButtonVisible);
@@ -115,7 +115,7 @@ void TstTestRun::emptyTestDuringRunReturnsToStart()
 void TstTestRun::optionsAsShown()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("options.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("options.quivara")).ok);
     QCOMPARE(run.view().questionText, QStringLiteral("Первая строка\nВторая строка"));
     // Quoted trailing blanks go; a correct option ends in exactly one blank;
     // "*" alone is an empty-looking correct option; an empty option is not
@@ -126,7 +126,7 @@ void TstTestRun::optionsAsShown()
 void TstTestRun::pickStoresShownText()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("options.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("options.quivara")).ok);
     run.pick(2);
     QCOMPARE(run.answers(), QStringList{"Рим"});
     QVERIFY(!TestLayout::isCorrectAnswer(run.answers().first()));
@@ -141,7 +141,7 @@ void TstTestRun::pickStoresShownText()
 void TstTestRun::pickingTheSelectedOptionIsNoPick()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).ok);
     QVERIFY(run.pick(0));
     QCOMPARE(run.view().selected, 0);
     QVERIFY(!run.pick(0));
@@ -153,7 +153,7 @@ void TstTestRun::pickingTheSelectedOptionIsNoPick()
 void TstTestRun::answersKeptWhileMoving()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).ok);
     run.pick(1);
     run.next();
     QCOMPARE(run.current(), 1);
@@ -172,7 +172,7 @@ void TstTestRun::answersKeptWhileMoving()
 void TstTestRun::returningSelectsFirstCaseInsensitiveMatch()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).ok);
     run.next();
     QCOMPARE(run.view().options, (QStringList{"Да", "да "}));
     run.pick(1);
@@ -185,7 +185,7 @@ void TstTestRun::returningSelectsFirstCaseInsensitiveMatch()
     // its text becomes the answer.
     QTemporaryDir dir;
     const QString path = copyOf(dir, "three_questions.quivara");
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     run.next();
     run.pick(1);
     ProfileFile file(path);
@@ -200,7 +200,7 @@ void TstTestRun::returningSelectsFirstCaseInsensitiveMatch()
 void TstTestRun::finishRuleWithoutAllowFinish()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).ok);
     run.pick(0);
     QVERIFY(!run.view().finishEnabled);
     run.next();
@@ -225,7 +225,7 @@ void TstTestRun::finishRuleWithAllowFinish()
     const QString path = copyOf(dir, "three_questions.quivara");
     QVERIFY(ProfileFile(path).writeBool("Test", "AllowFinish", true));
     TestRun run;
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     QVERIFY(run.view().finishEnabled);
     const TestRun::Finish finish = run.finish();
     QVERIFY(finish.message.contains(QStringLiteral("Дано ответов: 0 (0%)")));
@@ -237,7 +237,7 @@ void TstTestRun::questionWithoutOptionsBlocksFinish()
     const QString path = copyOf(dir, "capitals.quivara");
     QVERIFY(ProfileFile(path).writeInteger("Q1", "LastA", -1));
     TestRun run;
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     run.pick(0);
     run.next();
     QVERIFY(run.view().options.isEmpty());
@@ -248,7 +248,7 @@ void TstTestRun::questionWithoutOptionsBlocksFinish()
 void TstTestRun::singleQuestion()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("no_last_q.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("no_last_q.quivara")).ok);
     QCOMPARE(run.view().counter, QStringLiteral("Вопрос 1 из 1:"));
     QVERIFY(!run.view().backEnabled);
     QVERIFY(!run.view().nextEnabled);
@@ -260,7 +260,7 @@ void TstTestRun::fileChangesShowAtNextQuestion()
     QTemporaryDir dir;
     const QString path = copyOf(dir, "capitals.quivara");
     TestRun run;
-    QVERIFY(run.loadTest(path).isEmpty());
+    QVERIFY(run.loadTest(path).ok);
     ProfileFile file(path);
     QVERIFY(file.writeString("Q1", "QLabel", "Столица Германии?"));
     run.next();
@@ -284,7 +284,7 @@ void TstTestRun::fileChangesShowAtNextQuestion()
 void TstTestRun::finishReturnsToStart()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).ok);
     run.pick(1);
     run.next();
     run.pick(1);
@@ -303,13 +303,13 @@ void TstTestRun::finishReturnsToStart()
 void TstTestRun::secondTestStartsAfresh()
 {
     TestRun run;
-    QVERIFY(run.loadTest(dataPath("capitals.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("capitals.quivara")).ok);
     run.pick(0);
     run.next();
     run.pick(0);
     QVERIFY(run.view().finishEnabled);
     run.finish();
-    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).isEmpty());
+    QVERIFY(run.loadTest(dataPath("three_questions.quivara")).ok);
     QVERIFY(!run.view().finishEnabled);
     QVERIFY(run.view().openTestEnabled); // DisableOpenTest=0
     QCOMPARE(run.answers(), (QStringList{"", "", ""}));

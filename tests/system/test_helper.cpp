@@ -59,14 +59,14 @@ long peakMemoryKiB()
 int save(const QString &path, const QString &variant)
 {
     const TestFileCommands::Saved saved = TestFileCommands::saveTestFile(path, largeTest(variant));
-    std::printf("%s\n", saved.ok ? "saved" : qPrintable(saved.error));
+    std::printf("%s\n", saved.ok ? "saved" : qPrintable(saved.message));
     return saved.ok ? 0 : 1;
 }
 
 int load(const QString &path)
 {
     TestRun run;
-    const QString message = run.loadTest(path);
+    const QString message = run.loadTest(path).message;
     const TestFileCommands::Loaded loaded = TestFileCommands::loadTestFile(path);
     std::printf("runner: %d questions\n%s\neditor: %d questions\n%s\npeak: %ld KiB\n",
                 int(run.sections().size()), qPrintable(message),
