@@ -183,36 +183,46 @@ IniDocument IniDocument::parse(const QByteArray &bytes)
     const QByteArrayView source = doc.m_source;
     LineSplitter lines(source);
     Section *current = nullptr; // null before the first header and in a repeated section
-    FoldedName name;
     for (qsizetype pos = 0; pos < source.size();) {
         const qsizetype length = lines.lineLength(pos);
         const QByteArrayView line = source.sliced(pos, length);
         const QByteArrayView text = trimBlanks(content(line));
-        if (text.startsWith('[')) {
-            // A repeated section is never found: the first of that name
-            // wins, and the later one's lines are left as they are.
-            const QByteArrayView raw = headerName(line);
-            Cp1251::foldInto(raw, name);
-            const QByteArrayView folded(name.data(), name.size());
-            const quint32 hash = nameHash(folded);
-            current = nullptr;
-            if (doc.findSection(folded, hash) < 0) {
-                doc.m_sections.append(
-                        Section{pos, pos + length, raw.data() - source.data(), raw.size(), hash});
-                doc.m_sections.last().firstKey = int(doc.m_keys.size());
-                doc.indexSection(int(doc.m_sections.size()) - 1);
-                current = &doc.m_sections.last();
-            }
-        } else if (current && !text.startsWith(';')) { // ';' opens a comment
-            const qsizetype equals = indexOf(content(line), '=');
-            if (equals > 0 && !trimBlanks(line.first(equals)).isEmpty()) {
-                current->insertAt = pos + length; // repeated keys count here too
-                doc.noteKey(*current, Key{pos, length, equals + 1});
-            }
-        }
+        if (text.startsWith('['))
+            current = doc.openSection(pos, length);
+        else if (current && !text.startsWith(';')) // ';' opens a comment
+            doc.noteLine(*current, pos, length);
         pos += length;
     }
     return doc;
+}
+
+IniDocument::Section *IniDocument::openSection(qsizetype pos, qsizetype length)
+{
+    // A repeated section is never found: the first of that name wins, and
+    // the later one's lines are left as they are.
+    const QByteArrayView source = m_source;
+    const QByteArrayView raw = headerName(source.sliced(pos, length));
+    FoldedName name;
+    Cp1251::foldInto(raw, name);
+    const QByteArrayView folded(name.data(), name.size());
+    const quint32 hash = nameHash(folded);
+    if (findSection(folded, hash) >= 0)
+        return nullptr;
+    m_sections.append(Section{pos, pos + length, raw.data() - source.data(), raw.size(), hash});
+    m_sections.last().firstKey = int(m_keys.size());
+    indexSection(int(m_sections.size()) - 1);
+    return &m_sections.last();
+}
+
+void IniDocument::noteLine(Section &s, qsizetype pos, qsizetype length)
+{
+    // A line without '=', or with nothing before it, is no key.
+    const QByteArrayView line = QByteArrayView(m_source).sliced(pos, length);
+    const qsizetype equals = indexOf(content(line), '=');
+    if (equals <= 0 || trimBlanks(line.first(equals)).isEmpty())
+        return;
+    s.insertAt = pos + length; // repeated keys count here too
+    noteKey(s, Key{pos, length, equals + 1});
 }
 
 QByteArrayView IniDocument::line(const Key &k) const

@@ -136,6 +136,10 @@ private:
     QByteArrayView keyName(const Key &k) const;
     QString value(const Key &k) const;
     QByteArrayView storedValue(const Key &k) const;
+    // The steps of parse(): a header line opens a section (null when one
+    // of that name came before); a line inside a section may be a key.
+    Section *openSection(qsizetype pos, qsizetype length);
+    void noteLine(Section &s, qsizetype pos, qsizetype length);
     void noteKey(Section &s, Key k);
     int appendSection(const QString &name);
 
