@@ -87,7 +87,6 @@ TForm1::TForm1(const QString &testPath, QWidget *parent)
     setCentralWidget(Pages);
     createSettingsPage();
     createQuestionsPage();
-    createDialogs();
     Pages->setCurrentIndex(1);
     Pages->hide();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
@@ -252,13 +251,17 @@ QFileDialog *TForm1::saveDialog()
     return SaveDialog1;
 }
 
-void TForm1::createDialogs()
+TAboutBox *TForm1::aboutBox()
 {
+    // Made when first shown, like the dialogs.
+    if (AboutBox)
+        return AboutBox;
     AboutBox = new TAboutBox(
             AboutInfo{QStringLiteral("О Quivara Builder"), QStringLiteral("Quivara Builder"),
                       QStringLiteral("Конструктор тестов для программы Quivara."),
                       QStringLiteral(":/images/builder.svg"), 126, 38, true, false},
             this);
+    return AboutBox;
 }
 
 // The questions page.
@@ -523,7 +526,7 @@ void TForm1::N12Click()
 
 void TForm1::N10Click()
 {
-    AboutBox->exec();
+    aboutBox()->exec();
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

@@ -32,6 +32,8 @@ public:
     QString fileName() const { return m_session.fileName(); }
     // True when the test differs from what was last loaded or saved.
     bool isModified() const { return m_session.isModified(); }
+    // The about box, made when first asked for.
+    TAboutBox *aboutBox();
 
 public slots:
     void bringToFront();
@@ -58,7 +60,6 @@ private:
     void createMenu();
     void createSettingsPage();
     void createQuestionsPage();
-    void createDialogs();
     QFileDialog *openDialog();
     QFileDialog *saveDialog();
 

@@ -49,7 +49,6 @@ TMForm::TMForm(const QString &testPath, QWidget *parent)
     createMenu();
     createStartScreen();
     createQuestionView();
-    createDialogs();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
     centreOnScreen(this);
 
@@ -197,15 +196,19 @@ QFileDialog *TMForm::openDialog()
     return OpenDialog1;
 }
 
-void TMForm::createDialogs()
+TAboutBox *TMForm::aboutBox()
 {
-
+    // Made when first shown, like the dialogs: it is all the same to the
+    // user, and the window is on screen sooner.
+    if (AboutBox)
+        return AboutBox;
     AboutBox = new TAboutBox(
             AboutInfo{QStringLiteral("О Quivara"), QStringLiteral("Quivara"),
                       QStringLiteral("Простая программа для проведения тестирований. Тесты "
                                      "составляются при помощи программы Quivara Builder."),
                       QStringLiteral(":/images/quivara.svg"), 120, 57, false, true},
             this);
+    return AboutBox;
 }
 
 void TMForm::loadTest(const QString &path)
@@ -281,7 +284,7 @@ void TMForm::N4Click()
 
 void TMForm::N6Click()
 {
-    AboutBox->exec();
+    aboutBox()->exec();
 }
 
 void TMForm::N8Click()

@@ -27,6 +27,8 @@ public:
     explicit TMForm(const QString &testPath = QString(), QWidget *parent = nullptr);
 
     const TestRun &run() const { return m_run; }
+    // The about box, made when first asked for.
+    TAboutBox *aboutBox();
 
 private slots:
     void OpenTestButtonClick();
@@ -43,7 +45,6 @@ private:
     void createStartScreen();
     void createQuestionView();
     void createMenu();
-    void createDialogs();
     QFileDialog *openDialog();
     void applyTabOrder();
     void loadTest(const QString &path);
