@@ -110,7 +110,7 @@ struct Editor
 
 } // namespace
 
-class TstEditorWindow : public QObject
+class TstMForm : public QObject
 {
     Q_OBJECT
 private slots:
@@ -146,12 +146,12 @@ private slots:
     void saveDialogOffersLastChosenName();
 };
 
-void TstEditorWindow::initTestCase()
+void TstMForm::initTestCase()
 {
     QApplication::setQuitOnLastWindowClosed(false);
 }
 
-void TstEditorWindow::startEmpty()
+void TstMForm::startEmpty()
 {
     Editor e;
     QCOMPARE(e.form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
@@ -170,7 +170,7 @@ void TstEditorWindow::startEmpty()
     QVERIFY(e.form.close());
 }
 
-void TstEditorWindow::startWithFile()
+void TstMForm::startWithFile()
 {
     const QString path = dataPath("capitals.quivara");
     Editor e(path);
@@ -195,7 +195,7 @@ void TstEditorWindow::startWithFile()
     QVERIFY(!e.form.isModified());
 }
 
-void TstEditorWindow::missingFileOnCommandLine()
+void TstMForm::missingFileOnCommandLine()
 {
     SeenMessage seen;
     answerNextMessage(&seen);
@@ -206,7 +206,7 @@ void TstEditorWindow::missingFileOnCommandLine()
     QVERIFY(form.fileName().isEmpty());
 }
 
-void TstEditorWindow::addAndEditQuestions()
+void TstMForm::addAndEditQuestions()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -227,7 +227,7 @@ void TstEditorWindow::addAndEditQuestions()
     QVERIFY(e.form.isModified());
 }
 
-void TstEditorWindow::optionsAreTypedLines()
+void TstMForm::optionsAreTypedLines()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -238,7 +238,7 @@ void TstEditorWindow::optionsAreTypedLines()
     QCOMPARE(e.form.document().answers(0), (QStringList{"Лион", "*Париж", "   ", wide}));
 }
 
-void TstEditorWindow::deleteSelectsNeighbour_data()
+void TstMForm::deleteSelectsNeighbour_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<int>("deleted");
@@ -249,7 +249,7 @@ void TstEditorWindow::deleteSelectsNeighbour_data()
     QTest::newRow("only-one") << 1 << 0 << -1;
 }
 
-void TstEditorWindow::deleteSelectsNeighbour()
+void TstMForm::deleteSelectsNeighbour()
 {
     QFETCH(int, count);
     QFETCH(int, deleted);
@@ -280,7 +280,7 @@ void TstEditorWindow::deleteSelectsNeighbour()
     }
 }
 
-void TstEditorWindow::clearedTextGetsPlaceholderWhenLeft()
+void TstMForm::clearedTextGetsPlaceholderWhenLeft()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -293,7 +293,7 @@ void TstEditorWindow::clearedTextGetsPlaceholderWhenLeft()
     QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Италии?"));
 }
 
-void TstEditorWindow::clickingShownQuestionKeepsMemos()
+void TstMForm::clickingShownQuestionKeepsMemos()
 {
     Editor e(dataPath("capitals.quivara"));
     e.click(0);
@@ -307,7 +307,7 @@ void TstEditorWindow::clickingShownQuestionKeepsMemos()
     QCOMPARE(e.question->toPlainText(), QStringLiteral("Столица Франции?!"));
 }
 
-void TstEditorWindow::typingInListSearchesCaptions()
+void TstMForm::typingInListSearchesCaptions()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
@@ -330,7 +330,7 @@ void TstEditorWindow::typingInListSearchesCaptions()
     QCOMPARE(e.question->toPlainText(), QStringLiteral("Бета"));
 }
 
-void TstEditorWindow::onlyStorableCharacters()
+void TstMForm::onlyStorableCharacters()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -354,7 +354,7 @@ void TstEditorWindow::onlyStorableCharacters()
     QCOMPARE(e.form.document().questionText(0).size(), 2047);
 }
 
-void TstEditorWindow::newOpenSaveAndSaveAs()
+void TstMForm::newOpenSaveAndSaveAs()
 {
     QTemporaryDir dir;
     const QString created = dir.filePath("новый.quivara");
@@ -396,7 +396,7 @@ void TstEditorWindow::newOpenSaveAndSaveAs()
     QCOMPARE(e.captions(), QStringList{"Столица Италии?"});
 }
 
-void TstEditorWindow::unsavedChangesPrompt_data()
+void TstMForm::unsavedChangesPrompt_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("answer");
@@ -411,7 +411,7 @@ void TstEditorWindow::unsavedChangesPrompt_data()
     }
 }
 
-void TstEditorWindow::unsavedChangesPrompt()
+void TstMForm::unsavedChangesPrompt()
 {
     QFETCH(QString, command);
     QFETCH(QString, answer);
@@ -449,7 +449,7 @@ void TstEditorWindow::unsavedChangesPrompt()
         QCOMPARE(e.form.findChild<QLineEdit *>("Author")->text(), QStringLiteral("Петров"));
 }
 
-void TstEditorWindow::failedSaveReportsAndKeepsEditing()
+void TstMForm::failedSaveReportsAndKeepsEditing()
 {
     QTemporaryDir dir;
     const QString path = copyOf(dir, "capitals.quivara");
@@ -469,7 +469,7 @@ void TstEditorWindow::failedSaveReportsAndKeepsEditing()
     QCOMPARE(e.form.document().questionText(0), QStringLiteral("Изменено"));
 }
 
-void TstEditorWindow::secondInstance()
+void TstMForm::secondInstance()
 {
     QTemporaryDir dir;
     SingleInstance first(dir.path());
@@ -491,7 +491,7 @@ void TstEditorWindow::secondInstance()
     QCOMPARE(programFileCaption("quivara-builder"), QStringLiteral("quivara-builder"));
 }
 
-void TstEditorWindow::staleLockDoesNotBlock()
+void TstMForm::staleLockDoesNotBlock()
 {
     QTemporaryDir dir;
     // A lock left by a process that no longer runs.
@@ -503,7 +503,7 @@ void TstEditorWindow::staleLockDoesNotBlock()
     QVERIFY(instance.tryToRun());
 }
 
-void TstEditorWindow::aboutBoxIgnoresEscape()
+void TstMForm::aboutBoxIgnoresEscape()
 {
     Editor e;
     bool stillOpen = false;
@@ -519,7 +519,7 @@ void TstEditorWindow::aboutBoxIgnoresEscape()
     QVERIFY(stillOpen);
 }
 
-void TstEditorWindow::keyboardAndAccessibility()
+void TstMForm::keyboardAndAccessibility()
 {
     Editor e(dataPath("capitals.quivara"));
     e.form.activateWindow();
@@ -546,7 +546,7 @@ void TstEditorWindow::keyboardAndAccessibility()
     QCOMPARE(order, (QStringList{"QLabel", "QDelButton", "QAddButton", "AnsList"}));
 }
 
-void TstEditorWindow::questionsPageGeometry()
+void TstMForm::questionsPageGeometry()
 {
     Editor e(dataPath("capitals.quivara"));
     QVERIFY(QTest::qWaitForWindowExposed(&e.form));
@@ -567,7 +567,7 @@ void TstEditorWindow::questionsPageGeometry()
     QCOMPARE(geometryOf("QAddButton"), QRect(3, 433, 95, 25));
 }
 
-void TstEditorWindow::listKeepsItsSelection()
+void TstMForm::listKeepsItsSelection()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -585,7 +585,7 @@ void TstEditorWindow::listKeepsItsSelection()
     QCOMPARE(e.captions(), QStringList{"Столица Франции?"});
 }
 
-void TstEditorWindow::deleteWithNothingSelectedDeletesNothing()
+void TstMForm::deleteWithNothingSelectedDeletesNothing()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -596,7 +596,7 @@ void TstEditorWindow::deleteWithNothingSelectedDeletesNothing()
     QCOMPARE(e.form.document().questionCount(), 2);
 }
 
-void TstEditorWindow::titleShowsPathAsItIs()
+void TstMForm::titleShowsPathAsItIs()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("тест [*] звёздочки.quivara");
@@ -606,7 +606,7 @@ void TstEditorWindow::titleShowsPathAsItIs()
     QCOMPARE(e.form.windowHandle()->title(), QStringLiteral("Quivara Builder 0.1 - ") + path);
 }
 
-void TstEditorWindow::fileDialogsShowCaptionAlone()
+void TstMForm::fileDialogsShowCaptionAlone()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -626,7 +626,7 @@ void TstEditorWindow::fileDialogsShowCaptionAlone()
     }
 }
 
-void TstEditorWindow::boxesCentreOnScreen()
+void TstMForm::boxesCentreOnScreen()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -656,7 +656,7 @@ void TstEditorWindow::boxesCentreOnScreen()
                  qPrintable(QStringLiteral("%1,%2").arg(off.x()).arg(off.y())));
 }
 
-void TstEditorWindow::aboutBoxLinkFontAndBevels()
+void TstMForm::aboutBoxLinkFontAndBevels()
 {
     Editor e;
     QString family, boxFamily, text, under;
@@ -681,7 +681,7 @@ void TstEditorWindow::aboutBoxLinkFontAndBevels()
     QCOMPARE(inner, int(QFrame::Raised));
 }
 
-void TstEditorWindow::settingsPageTabOrder()
+void TstMForm::settingsPageTabOrder()
 {
     Editor e(dataPath("capitals.quivara"));
     e.form.findChild<QTabWidget *>("Pages")->setCurrentIndex(0);
@@ -698,7 +698,7 @@ void TstEditorWindow::settingsPageTabOrder()
                           "Author", "MessageOnComplete"}));
 }
 
-void TstEditorWindow::typeAheadStartsAfreshAfterAPause()
+void TstMForm::typeAheadStartsAfreshAfterAPause()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("t.quivara");
@@ -719,7 +719,7 @@ void TstEditorWindow::typeAheadStartsAfreshAfterAPause()
     QCOMPARE(e.list->currentRow(), 2);
 }
 
-void TstEditorWindow::saveDialogOffersLastChosenName()
+void TstMForm::saveDialogOffersLastChosenName()
 {
     QTemporaryDir dir;
     Editor e(copyOf(dir, "capitals.quivara"));
@@ -733,5 +733,5 @@ void TstEditorWindow::saveDialogOffersLastChosenName()
     QCOMPARE(offered, QStringLiteral("первая копия.quivara"));
 }
 
-QTEST_MAIN(TstEditorWindow)
-#include "tst_editorwindow.moc"
+QTEST_MAIN(TstMForm)
+#include "tst_mform.moc"

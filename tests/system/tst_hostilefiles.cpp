@@ -145,7 +145,7 @@ void TstHostileFiles::unreadableFile()
     QFile::setPermissions(dir.path(),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther);
     const QString path = dir.filePath("secret.quivara");
-    QVERIFY(QFile::copy(QFINDTESTDATA("data/capitals.quivara"), path));
+    QVERIFY(QFile::copy(dataPath("capitals.quivara"), path));
     QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
     QProcess helper;
     helper.start(QStringLiteral(TEST_HELPER), {"--as-nobody", "load", path});
