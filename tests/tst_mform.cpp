@@ -34,6 +34,8 @@
 
 #include <functional>
 
+Q_DECLARE_METATYPE(std::function<void(TForm1 &)>)
+
 namespace {
 
 // Clicks the button with this caption in the next "save changes?" box.
@@ -396,30 +398,53 @@ void TstMForm::newOpenSaveAndSaveAs()
     QCOMPARE(e.captions(), QStringList{"Столица Италии?"});
 }
 
+using Command = std::function<void(TForm1 &)>;
+
 void TstMForm::unsavedChangesPrompt_data()
 {
-    QTest::addColumn<QString>("command");
+    QTest::addColumn<Command>("command");
+    // The file the command's dialog then chooses: none for closing, a new
+    // name for New, a copy of a fixture for Open.
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("otherExists");
     QTest::addColumn<QString>("answer");
-    for (const char *command : {"close", "new", "open"}) {
-        for (const char *answer : {"Да", "Нет", "Отмена"}) {
-            QTest::addRow("%s-%s", command,
-                          QString::fromUtf8(answer) == "Да"            ? "yes"
-                                  : QString::fromUtf8(answer) == "Нет" ? "no"
-                                                                       : "cancel")
-                    << QString::fromLatin1(command) << QString::fromUtf8(answer);
+    const struct
+    {
+        const char *name;
+        Command command;
+        const char *other;
+        bool exists;
+    } commands[] = {
+            {"close", [](TForm1 &form) { form.close(); }, "", false},
+            {"new", [](TForm1 &form) { form.findChild<QAction *>("N7")->trigger(); }, "new.quivara",
+             false},
+            {"open", [](TForm1 &form) { form.findChild<QAction *>("N2")->trigger(); },
+             "three_questions.quivara", true},
+    };
+    const struct
+    {
+        const char *tag;
+        const char *button;
+    } answers[] = {{"yes", "Да"}, {"no", "Нет"}, {"cancel", "Отмена"}};
+    for (const auto &c : commands) {
+        for (const auto &a : answers) {
+            QTest::addRow("%s-%s", c.name, a.tag) << c.command << QString::fromLatin1(c.other)
+                                                  << c.exists << QString::fromUtf8(a.button);
         }
     }
 }
 
 void TstMForm::unsavedChangesPrompt()
 {
-    QFETCH(QString, command);
+    QFETCH(Command, command);
+    QFETCH(QString, other);
+    QFETCH(bool, otherExists);
     QFETCH(QString, answer);
     QTemporaryDir dir;
     const QString path = copyOf(dir, "capitals.quivara");
-    // New names a file of its own; Open one that exists.
-    const QString other = command == "new" ? dir.filePath("new.quivara")
-                                           : copyOf(dir, "three_questions.quivara");
+    const QString otherPath = other.isEmpty() ? QString()
+            : otherExists                     ? copyOf(dir, other)
+                                              : dir.filePath(other);
     Editor e(path);
     e.form.findChild<QLineEdit *>("Author")->setText("Петров");
 
@@ -427,25 +452,20 @@ void TstMForm::unsavedChangesPrompt()
     answerSaveChanges(answer, &asked);
     const QString notShown = "<not shown>";
     QString offered = notShown;
-    if (command != "close" && answer != "Отмена")
-        chooseInDialog(other, &offered); // after the question
-    if (command == "close")
-        e.form.close();
-    else if (command == "new")
-        e.form.findChild<QAction *>("N7")->trigger();
-    else
-        e.form.findChild<QAction *>("N2")->trigger();
+    const bool proceeds = answer != "Отмена";
+    if (!otherPath.isEmpty() && proceeds)
+        chooseInDialog(otherPath, &offered); // after the question
+    command(e.form);
     QVERIFY(asked);
 
     const bool saved = fileContents(path).contains(Cp1251::encode("Author=Петров"));
     QCOMPARE(saved, answer == "Да");
-    const bool proceeded = answer != "Отмена";
-    if (command == "close")
-        QCOMPARE(e.form.isVisible(), !proceeded);
+    if (otherPath.isEmpty()) // closing the window
+        QCOMPARE(e.form.isVisible(), !proceeds);
     else
-        QCOMPARE(e.form.fileName(), proceeded ? other : path);
-    QCOMPARE(offered != notShown, command != "close" && proceeded);
-    if (!proceeded)
+        QCOMPARE(e.form.fileName(), proceeds ? otherPath : path);
+    QCOMPARE(offered != notShown, !otherPath.isEmpty() && proceeds);
+    if (!proceeds)
         QCOMPARE(e.form.findChild<QLineEdit *>("Author")->text(), QStringLiteral("Петров"));
 }
 
