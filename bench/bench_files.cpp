@@ -2,6 +2,7 @@
 // one plain parse of the same file by libinih, measured in one run and
 // reported as ratios.
 #include "largetest.h"
+#include "peakmemory.h"
 #include "testfilecommands.h"
 #include "testrun.h"
 
@@ -72,19 +73,6 @@ BENCHMARK_CAPTURE(EditorLoad, lf, &lfPath)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RunnerShowQuestion, lf, &lfPath)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EditorLoad, cr, &crPath)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(RunnerShowQuestion, cr, &crPath)->Unit(benchmark::kMillisecond);
-
-// The process's peak resident memory in KiB (VmHWM).
-long peakMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 // Writes one of the hostile shapes whose memory the script measures.
 bool writeShape(const std::string &shape, const QString &path)

@@ -65,6 +65,18 @@ void typeText(QWidget *widget, const QString &text)
     }
 }
 
+// A test in dir whose questions have these texts and no options.
+QString questionsTitled(const QTemporaryDir &dir, const QStringList &texts)
+{
+    const QString path = dir.filePath("t.quivara");
+    const bool ok = ProfileFile(path).edit([&](IniDocument &doc) {
+        doc.writeInteger("Test", "LastQ", int(texts.size()) - 1);
+        for (int n = 0; n < texts.size(); ++n)
+            doc.writeString(QStringLiteral("Q%1").arg(n), "QLabel", texts[n]);
+    });
+    return ok ? path : QString();
+}
+
 struct Editor
 {
     explicit Editor(const QString &path = QString())
@@ -312,14 +324,7 @@ void TstMForm::clickingShownQuestionKeepsMemos()
 void TstMForm::typingInListSearchesCaptions()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("t.quivara");
-    QVERIFY(ProfileFile(path).edit([](IniDocument &doc) {
-        doc.writeInteger("Test", "LastQ", 2);
-        doc.writeString("Q0", "QLabel", "Бета");
-        doc.writeString("Q1", "QLabel", "альфа");
-        doc.writeString("Q2", "QLabel", "Альфа-2");
-    }));
-    Editor e(path);
+    Editor e(questionsTitled(dir, {"Бета", "альфа", "Альфа-2"}));
     e.list->setFocus();
     typeText(e.list, "АЛЬФА-");
     QCOMPARE(e.list->currentRow(), 2);
@@ -721,14 +726,7 @@ void TstMForm::settingsPageTabOrder()
 void TstMForm::typeAheadStartsAfreshAfterAPause()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath("t.quivara");
-    QVERIFY(ProfileFile(path).edit([](IniDocument &doc) {
-        doc.writeInteger("Test", "LastQ", 2);
-        doc.writeString("Q0", "QLabel", "Альфа");
-        doc.writeString("Q1", "QLabel", "АБВ");
-        doc.writeString("Q2", "QLabel", "Бета");
-    }));
-    Editor e(path);
+    Editor e(questionsTitled(dir, {"Альфа", "АБВ", "Бета"}));
     e.list->setFocus();
     typeText(e.list, "А");
     QCOMPARE(e.list->currentRow(), 0);

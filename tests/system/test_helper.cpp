@@ -11,6 +11,7 @@
 // --as-nobody is --as 65534:65534.
 #include "filestore.h"
 #include "largetest.h"
+#include "peakmemory.h"
 #include "testfilecommands.h"
 #include "testrun.h"
 
@@ -41,19 +42,6 @@ void becomeUser(const QString &who)
         std::perror("changing user");
         std::exit(3);
     }
-}
-
-// The process's peak resident memory in KiB (VmHWM).
-long peakMemoryKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 int save(const QString &path, const QString &variant)
