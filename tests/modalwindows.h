@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTextDocumentFragment>
 #include <QTimer>
@@ -85,4 +88,38 @@ inline void chooseInDialog(const QString &path, QString *offered = nullptr)
             *offered = edit->text();
         typeIntoDialog(path);
     });
+}
+
+// How far a window's centre stands from its screen's centre.
+inline QPoint offScreenCentre(const QWidget *window)
+{
+    return window->frameGeometry().center() - window->screen()->availableGeometry().center();
+}
+
+// What an about box shows: its link's text as it is, under the mouse and
+// after, the link's and the box's fonts, and the two bevels of its panel.
+struct AboutBoxLook
+{
+    QString link, linkUnderMouse, linkAfterMouse;
+    QString linkFamily, boxFamily;
+    int outerBevel = -1;
+    int innerBevel = -1;
+};
+
+inline AboutBoxLook lookAtAboutBox(QWidget *box)
+{
+    AboutBoxLook look;
+    auto *link = box->findChild<QLabel *>("WebSite");
+    look.link = link->text();
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QApplication::sendEvent(link, &enter);
+    look.linkUnderMouse = link->text();
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(link, &leave);
+    look.linkAfterMouse = link->text();
+    look.linkFamily = link->font().family();
+    look.boxFamily = box->font().family();
+    look.outerBevel = box->findChild<QFrame *>("Panel1")->frameShadow();
+    look.innerBevel = box->findChild<QFrame *>("InnerBevel")->frameShadow();
+    return look;
 }

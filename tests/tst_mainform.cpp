@@ -645,10 +645,9 @@ void TstMainForm::boxesCentreOnScreen()
     form.show();
     form.move(0, 0);
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QPoint screenCentre = form.screen()->availableGeometry().center();
     QList<QPoint> offCentre;
     auto note = [&](QWidget *modal) {
-        offCentre.append(modal->frameGeometry().center() - screenCentre);
+        offCentre.append(offScreenCentre(modal));
         modal->close();
     };
     whenModal(note);
@@ -668,28 +667,18 @@ void TstMainForm::aboutBoxLinkAndBevels()
 {
     TMForm form;
     form.show();
-    QString before, under, after;
-    int outer = -1, inner = -1;
+    AboutBoxLook look;
     whenModal([&](QWidget *modal) {
-        auto *link = modal->findChild<QLabel *>("WebSite");
-        before = link->text();
-        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-        QApplication::sendEvent(link, &enter);
-        under = link->text();
-        QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(link, &leave);
-        after = link->text();
-        outer = modal->findChild<QFrame *>("Panel1")->frameShadow();
-        inner = modal->findChild<QFrame *>("InnerBevel")->frameShadow();
+        look = lookAtAboutBox(modal);
         modal->close();
     });
     form.findChild<QAction *>("N6")->trigger();
     const QString windowText = form.palette().color(QPalette::WindowText).name();
-    QVERIFY(before.contains("#0000ff"));
-    QVERIFY2(under.contains(windowText), qPrintable(under));
-    QCOMPARE(after, before);
-    QCOMPARE(outer, int(QFrame::Sunken));
-    QCOMPARE(inner, int(QFrame::Raised));
+    QVERIFY(look.link.contains("#0000ff"));
+    QVERIFY2(look.linkUnderMouse.contains(windowText), qPrintable(look.linkUnderMouse));
+    QCOMPARE(look.linkAfterMouse, look.link);
+    QCOMPARE(look.outerBevel, int(QFrame::Sunken));
+    QCOMPARE(look.innerBevel, int(QFrame::Raised));
 }
 
 void TstMainForm::titleChangesBeforeNoQuestionsMessage()

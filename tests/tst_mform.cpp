@@ -657,10 +657,9 @@ void TstMForm::boxesCentreOnScreen()
     Editor e(copyOf(dir, "capitals.quivara"));
     e.form.move(0, 0);
     QVERIFY(QTest::qWaitForWindowExposed(&e.form));
-    const QPoint screenCentre = e.form.screen()->availableGeometry().center();
     QList<QPoint> offCentre;
     auto note = [&](QWidget *modal) {
-        offCentre.append(modal->frameGeometry().center() - screenCentre);
+        offCentre.append(offScreenCentre(modal));
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             for (QAbstractButton *b : box->buttons()) {
                 if (b->text() == QStringLiteral("Отмена"))
@@ -684,26 +683,17 @@ void TstMForm::boxesCentreOnScreen()
 void TstMForm::aboutBoxLinkFontAndBevels()
 {
     Editor e;
-    QString family, boxFamily, text, under;
-    int outer = -1, inner = -1;
+    AboutBoxLook look;
     whenModal([&](QWidget *modal) {
-        auto *link = modal->findChild<QLabel *>("WebSite");
-        family = link->font().family();
-        boxFamily = modal->font().family();
-        text = link->text();
-        QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-        QApplication::sendEvent(link, &enter);
-        under = link->text();
-        outer = modal->findChild<QFrame *>("Panel1")->frameShadow();
-        inner = modal->findChild<QFrame *>("InnerBevel")->frameShadow();
+        look = lookAtAboutBox(modal);
         modal->findChild<QPushButton *>("OKButton")->click();
     });
     e.form.findChild<QAction *>("N10")->trigger();
-    QCOMPARE(family, boxFamily); // the box's own font, not the runner's Tahoma
-    QVERIFY(text.contains("underline") && text.contains("#0000ff"));
-    QCOMPARE(under, text); // stays blue under the mouse
-    QCOMPARE(outer, int(QFrame::Sunken));
-    QCOMPARE(inner, int(QFrame::Raised));
+    QCOMPARE(look.linkFamily, look.boxFamily); // the box's own font, not the runner's Tahoma
+    QVERIFY(look.link.contains("underline") && look.link.contains("#0000ff"));
+    QCOMPARE(look.linkUnderMouse, look.link); // stays blue under the mouse
+    QCOMPARE(look.outerBevel, int(QFrame::Sunken));
+    QCOMPARE(look.innerBevel, int(QFrame::Raised));
 }
 
 void TstMForm::settingsPageTabOrder()
