@@ -71,19 +71,17 @@ bool writeAll(int fd, QByteArrayView bytes)
     return true;
 }
 
-// Reads an open regular file from its start; false on a read error or
-// when it holds more than MaxTestSize bytes.
-bool readAll(int fd, qint64 sizeHint, QByteArray &bytes, bool &tooLarge)
+// Reads an open regular file from its start into bytes: Ok, Unreadable on
+// a read error, TooLarge past MaxTestSize bytes.
+Status readAll(int fd, qint64 sizeHint, QByteArray &bytes)
 {
     bytes.resize(qsizetype(qMin<qint64>(sizeHint, MaxTestSize)));
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size()) {
             // The file grew since it was looked at: read on in steps.
-            if (bytes.size() > MaxTestSize) {
-                tooLarge = true;
-                return false;
-            }
+            if (bytes.size() > MaxTestSize)
+                return Status::TooLarge;
             bytes.resize(bytes.size() + 65536);
         }
         const ssize_t n
@@ -91,17 +89,13 @@ bool readAll(int fd, qint64 sizeHint, QByteArray &bytes, bool &tooLarge)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return false;
+            return Status::Unreadable;
         if (n == 0)
             break;
         done += n;
     }
     bytes.truncate(done);
-    if (done > MaxTestSize) {
-        tooLarge = true;
-        return false;
-    }
-    return true;
+    return done > MaxTestSize ? Status::TooLarge : Status::Ok;
 }
 
 // The file a path names, its symbolic links followed.
@@ -188,8 +182,7 @@ bool writeInPlace(const QString &target, const QByteArray &bytes, bool takeCopy)
     if (!file.valid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     QByteArray old;
-    bool tooLarge = false;
-    if (!readAll(file.get(), st.st_size, old, tooLarge))
+    if (readAll(file.get(), st.st_size, old) != Status::Ok)
         return false;
     if (old == bytes)
         return true;
@@ -269,10 +262,10 @@ Contents read(const QString &path)
         return {Status::NotRegular, {}};
     if (st.st_size > MaxTestSize)
         return {Status::TooLarge, {}};
-    Contents contents{Status::Ok, {}};
-    bool tooLarge = false;
-    if (!readAll(file.get(), st.st_size, contents.bytes, tooLarge))
-        return {tooLarge ? Status::TooLarge : Status::Unreadable, {}};
+    Contents contents;
+    contents.status = readAll(file.get(), st.st_size, contents.bytes);
+    if (contents.status != Status::Ok)
+        contents.bytes.clear();
     return contents;
 }
 
