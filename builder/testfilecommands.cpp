@@ -2,18 +2,16 @@
 
 #include "profilefile.h"
 
-#include <QFileInfo>
-
 namespace TestFileCommands {
 
 Loaded loadTestFile(const QString &path)
 {
     Loaded result;
-    if (!QFileInfo(path).isFile()) {
+    const ProfileFile::Loaded loaded = ProfileFile(path).load();
+    if (!FileStore::foundFile(loaded.status)) {
         result.message = FileStore::missingFileMessage(path);
         return result;
     }
-    const ProfileFile::Loaded loaded = ProfileFile(path).load();
     const IniDocument &doc = loaded.document;
     result.ok = true;
     // Loaded as an unreadable file is, empty, after the message.

@@ -2,17 +2,17 @@
 
 #include "resultreport.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 
 Outcome TestRun::loadTest(const QString &path)
 {
-    if (!QFileInfo(path).isFile())
+    // What was opened is checked, so nothing is looked at twice.
+    const ProfileFile file(path);
+    const ProfileFile::Loaded loaded = file.load();
+    if (!FileStore::foundFile(loaded.status))
         return Outcome{false, FileStore::missingFileMessage(path)};
 
-    m_file = ProfileFile(path);
-    const ProfileFile::Loaded loaded = m_file.load();
+    m_file = file;
     const IniDocument &doc = loaded.document;
     m_lastRead = doc;
     m_settings = TestSettings::read(doc);

@@ -31,6 +31,13 @@ struct Contents
 
 Contents read(const QString &path);
 
+// Whether a read found a file: a folder or a FIFO is no file, while a file
+// that cannot be read or is too large still is one.
+inline bool foundFile(Status status)
+{
+    return status != Status::Missing && status != Status::NotRegular;
+}
+
 // Makes bytes the file's contents; false when that failed, and the file
 // then holds what it held before. A file that exists but is not writable
 // by the user is never replaced.
