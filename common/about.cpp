@@ -14,13 +14,11 @@
 
 namespace {
 
-const char *const PlainColour = "color: #414141;";
-
 // The box's plain labels are dark grey.
 QLabel *label(QWidget *parent, const QString &text, int x, int y, const char *name)
 {
     QLabel *l = Widgets::label(parent, text, name, {x, y});
-    l->setStyleSheet(QLatin1String(PlainColour));
+    useTextColour(l);
     l->adjustSize();
     return l;
 }

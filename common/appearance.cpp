@@ -1,6 +1,8 @@
 #include "appearance.h"
 
+#include <QPalette>
 #include <QStringList>
+#include <QWidget>
 
 QFont interfaceFont(int pixelSize)
 {
@@ -9,4 +11,11 @@ QFont interfaceFont(int pixelSize)
                       QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     font.setPixelSize(pixelSize);
     return font;
+}
+
+void useTextColour(QWidget *widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, QColor(0x41, 0x41, 0x41));
+    widget->setPalette(palette);
 }

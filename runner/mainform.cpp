@@ -22,7 +22,6 @@
 namespace {
 
 const QSize ClientSize(673, 553);
-const char *const LabelColour = "color: #414141;";
 
 using Widgets::button;
 
@@ -82,7 +81,7 @@ void TMForm::createQuestionView()
     QIndicator = new QLabel(QStringLiteral("Вопрос:"), TestPanel);
     QIndicator->setObjectName(QStringLiteral("QIndicator"));
     QIndicator->setTextFormat(Qt::PlainText);
-    QIndicator->setStyleSheet(QLatin1String(LabelColour));
+    useTextColour(QIndicator);
     QFont bold = font();
     bold.setBold(true);
     QIndicator->setFont(bold);
@@ -97,7 +96,7 @@ void TMForm::createQuestionView()
     QLabel_->setTextFormat(Qt::RichText);
     QLabel_->setWordWrap(true);
     QLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QLabel_->setStyleSheet(QLatin1String(LabelColour));
+    useTextColour(QLabel_);
     QLabel_->setFocusPolicy(Qt::NoFocus);
     auto *boxLayout = new QVBoxLayout(QBox);
     boxLayout->setContentsMargins(5, 0, 5, 5);

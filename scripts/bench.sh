@@ -22,10 +22,18 @@ trap 'rm -rf "$work"' EXIT
 "$bench/bench_files" --write-test "$work/large.quivara"
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work"
 
-echo "== start-up to the first question shown"
+echo "== start-up to the first frame shown"
+# The middle rows add one fixed cost of a real window at a time (see
+# bench/startup_probe.cpp), to show where the difference goes.
 hyperfine -N --warmup 3 --runs 30 \
     "$bench/startup_probe bare" \
-    "$bench/startup_probe quivara $work/large.quivara"
+    "$bench/startup_probe text" \
+    "$bench/startup_probe menu" \
+    "$bench/startup_probe icon" \
+    "$bench/startup_probe quivara $work/large.quivara" \
+    "$bench/startup_probe quivara samples/geography.quivara" \
+    "$bench/startup_probe builder $work/large.quivara" \
+    "$bench/startup_probe builder samples/geography.quivara"
 
 echo "== peak memory (VmHWM)"
 echo "bare Qt Widgets window:          $("$bench/startup_probe" bare --memory)"

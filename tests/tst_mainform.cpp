@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -132,6 +133,19 @@ void TstMainForm::startWithTest()
     QVERIFY(form.findChild<QPushButton *>("NQButton")->isEnabled());
     QVERIFY(!form.findChild<QPushButton *>("FinishButton")->isEnabled());
     QVERIFY(!form.findChild<QAction *>("N2")->isEnabled());
+    // The counter and the question are drawn in dark grey: the darkest pixel
+    // of their text is that grey itself.
+    for (const char *name : {"QIndicator", "QLabel"}) {
+        const QImage drawn = form.findChild<QLabel *>(name)->grab().toImage();
+        QRgb darkest = qRgb(255, 255, 255);
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                if (qGray(drawn.pixel(x, y)) < qGray(darkest))
+                    darkest = drawn.pixel(x, y);
+            }
+        }
+        QCOMPARE(QColor(darkest).name(), QStringLiteral("#414141"));
+    }
 }
 
 void TstMainForm::missingFileOnCommandLine()
