@@ -9,7 +9,7 @@ int percentOf(int count, int total)
 }
 
 ResultReport ResultReport::make(const QStringList &answers, const QString &messageOnComplete,
-                                bool showResult)
+                                bool showResult, int grade)
 {
     ResultReport r;
     r.total = answers.size();
@@ -26,6 +26,8 @@ ResultReport ResultReport::make(const QStringList &answers, const QString &messa
                              .arg(percentOf(r.answered, r.total))
                              .arg(r.correct)
                              .arg(percentOf(r.correct, r.total));
+        if (grade > 0)
+            r.message += QStringLiteral("\r\nОценка: %1").arg(grade);
     }
     return r;
 }

@@ -12,9 +12,10 @@ struct ResultReport
     QString message;
 
     // answers holds one entry per question: empty when unanswered, ending
-    // in a blank when the chosen option is a correct one.
+    // in a blank when the chosen option is a correct one. A grade from 2 to
+    // 5 ends the figures; 0 shows none.
     static ResultReport make(const QStringList &answers, const QString &messageOnComplete,
-                             bool showResult);
+                             bool showResult, int grade = 0);
 };
 
 // The whole part of 100 * count / total, exact in integers; 0 when total is 0.

@@ -2,7 +2,35 @@
 
 #include "resultreport.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
+#include <numeric>
+
+namespace {
+
+// An option as shown, without the blank that marks a correct one.
+QString withoutMark(QString shown)
+{
+    while (shown.endsWith(u' '))
+        shown.chop(1);
+    return shown;
+}
+
+} // namespace
+
+TestRun::TestRun()
+    : m_clock([] {
+        static QElapsedTimer monotonic = [] {
+            QElapsedTimer t;
+            t.start();
+            return t;
+        }();
+        return monotonic.elapsed();
+    })
+    , m_random(QRandomGenerator::securelySeeded())
+{
+}
 
 Outcome TestRun::loadTest(const QString &path)
 {
@@ -16,7 +44,11 @@ Outcome TestRun::loadTest(const QString &path)
     const IniDocument &doc = loaded.document;
     m_lastRead = doc;
     m_settings = TestSettings::read(doc);
+    m_options = RunOptions::read(doc);
     m_view.titleSuffix = QStringLiteral(" - ") + m_settings.testName;
+    m_awaitsName = false;
+    m_studentName.clear();
+    m_deadline = -1;
 
     m_sections.clear();
     m_answers.clear();
@@ -25,6 +57,10 @@ Outcome TestRun::loadTest(const QString &path)
         m_sections.append(TestLayout::questionSection(n));
         m_answers.append(QString());
     }
+    // Every order equally likely, drawn anew for each run.
+    if (m_options.shuffleQuestions)
+        std::shuffle(m_sections.begin(), m_sections.end(), m_random);
+    m_optionOrders = QList<QList<int>>(m_sections.size());
     if (m_sections.isEmpty()) {
         // Nothing may act on the emptied lists, so the window goes back to its start.
         showStartState();
@@ -38,12 +74,45 @@ Outcome TestRun::loadTest(const QString &path)
                                       "и спросите, что он имел этим ввиду.")
                                .arg(m_settings.author)};
     }
+    if (m_options.askName) {
+        showStartState();
+        m_awaitsName = true;
+        return Outcome{true, {}};
+    }
     showQuestion(0, doc);
+    beginQuestions();
+    return Outcome{true, {}};
+}
+
+bool TestRun::giveName(const QString &name)
+{
+    const QString trimmed = name.trimmed();
+    if (!m_awaitsName || trimmed.isEmpty())
+        return false;
+    m_awaitsName = false;
+    m_studentName = trimmed;
+    m_view.titleSuffix += QStringLiteral(" - ") + trimmed;
+    showQuestion(0);
+    beginQuestions();
+    return true;
+}
+
+void TestRun::refuseName()
+{
+    m_awaitsName = false;
+    showStartState();
+}
+
+void TestRun::beginQuestions()
+{
     if (m_settings.disableOpenTest)
         m_view.openTestEnabled = false;
     m_view.startButtonVisible = false;
     m_view.questionViewVisible = true;
-    return Outcome{true, {}};
+    // The clock starts with the first question on screen.
+    if (m_options.timeLimit > 0)
+        m_deadline = m_clock() + qint64(m_options.timeLimit) * 60 * 1000;
+    updateClock();
 }
 
 void TestRun::showQuestion(int index)
@@ -78,6 +147,7 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
             option = option.mid(1) + u' ';
         m_view.options.append(option);
     }
+    orderOptions(index, question.shuffle);
 
     // A question answered before shows its answer again, and that selection
     // counts as a pick.
@@ -127,12 +197,101 @@ void TestRun::back()
         showQuestion(m_current - 1);
 }
 
+void TestRun::orderOptions(int index, bool shuffle)
+{
+    // Drawn once per run, so going back shows the same order; drawn anew
+    // when the file's options changed in number since.
+    QList<int> &order = m_optionOrders[index];
+    if (order.size() != m_view.options.size()) {
+        order.resize(m_view.options.size());
+        std::iota(order.begin(), order.end(), 0);
+        if (m_options.shuffleAnswers && shuffle)
+            std::shuffle(order.begin(), order.end(), m_random);
+    }
+    QStringList ordered;
+    ordered.reserve(order.size());
+    for (const int i : order)
+        ordered.append(m_view.options[i]);
+    m_view.options = ordered;
+}
+
 TestRun::Finish TestRun::finish()
 {
-    const ResultReport report
-            = ResultReport::make(m_answers, m_settings.messageOnComplete, m_settings.showResult);
+    return end(false);
+}
+
+TestRun::Finish TestRun::timeUp()
+{
+    return end(true);
+}
+
+TestRun::Finish TestRun::end(bool timeUp)
+{
+    Finish f;
+    f.timeUp = timeUp;
+    const ResultReport figures = ResultReport::make(m_answers, QString(), false);
+    f.grade = m_options.gradeFor(figures.correct, figures.total);
+    f.message = ResultReport::make(m_answers, m_settings.messageOnComplete, m_settings.showResult,
+                                   f.grade)
+                        .message;
+    f.exitProgram = m_settings.exitOnComplete;
+    f.reviewLevel = m_options.review;
+    if (f.reviewLevel != RunOptions::NoReview) {
+        const ProfileFile::Loaded loaded = m_file.load();
+        if (loaded.status == FileStore::Status::Ok)
+            m_lastRead = loaded.document;
+        f.review = reviewOf(m_lastRead);
+    }
+    m_deadline = -1;
     showStartState();
-    return Finish{report.message, m_settings.exitOnComplete};
+    return f;
+}
+
+QList<ReviewItem> TestRun::reviewOf(const IniDocument &doc) const
+{
+    QList<ReviewItem> items;
+    for (int i = 0; i < m_sections.size(); ++i) {
+        const TestLayout::Question question = TestLayout::readQuestion(doc, m_sections[i]);
+        ReviewItem item;
+        item.number = i + 1;
+        item.question = TestLayout::questionTextFromFile(question.text);
+        item.answer = withoutMark(m_answers[i]);
+        item.correct = TestLayout::isCorrectAnswer(m_answers[i]);
+        for (const TestLayout::Option &option : question.options) {
+            if (TestLayout::isCorrect(option.text))
+                item.correctOptions.append(withoutMark(option.text.mid(1)));
+        }
+        items.append(item);
+    }
+    return items;
+}
+
+qint64 TestRun::remaining() const
+{
+    if (m_deadline < 0 || !m_view.questionViewVisible)
+        return 0;
+    return std::max<qint64>(m_deadline - m_clock(), 0);
+}
+
+bool TestRun::updateClock()
+{
+    if (m_deadline < 0 || !m_view.questionViewVisible) {
+        m_view.timeLeft.clear();
+        m_view.timeRunningOut = false;
+        return false;
+    }
+    const qint64 left = remaining();
+    // Whole seconds, rounded up: a one-minute test starts at 1:00.
+    const qint64 seconds = (left + 999) / 1000;
+    m_view.timeLeft = seconds >= 3600 ? QStringLiteral("Осталось: %1:%2:%3")
+                                                .arg(seconds / 3600)
+                                                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                                                .arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                                      : QStringLiteral("Осталось: %1:%2")
+                                                .arg(seconds / 60)
+                                                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    m_view.timeRunningOut = left <= 60 * 1000;
+    return left == 0;
 }
 
 void TestRun::showStartState()
@@ -143,4 +302,6 @@ void TestRun::showStartState()
     m_view.backEnabled = false;
     m_view.nextEnabled = false;
     m_view.finishEnabled = false;
+    m_view.timeLeft.clear();
+    m_view.timeRunningOut = false;
 }

@@ -16,6 +16,21 @@ const QString AllowFinishKey = QStringLiteral("AllowFinish");
 const QString ShowResultKey = QStringLiteral("ShowResult");
 const QString DisableOpenTestKey = QStringLiteral("DisableOpenTest");
 const QString ExitOnCompleteKey = QStringLiteral("ExitOnComplete");
+const QString ShuffleQuestionsKey = QStringLiteral("ShuffleQuestions");
+const QString ShuffleAnswersKey = QStringLiteral("ShuffleAnswers");
+const QString TimeLimitKey = QStringLiteral("TimeLimit");
+const QString AskNameKey = QStringLiteral("AskName");
+const QString Grade5Key = QStringLiteral("Grade5");
+const QString Grade4Key = QStringLiteral("Grade4");
+const QString Grade3Key = QStringLiteral("Grade3");
+const QString ReviewKey = QStringLiteral("Review");
+
+// An integer key that holds a number from low to high, else -1.
+int numberInRange(const IniDocument &doc, const QString &key, int low, int high)
+{
+    const int n = doc.readInteger(TestLayout::SettingsSection, key, -1);
+    return n >= low && n <= high ? n : -1;
+}
 
 // The number in a stored name such as "Q12" or "a3" (letter case aside, as
 // names are matched), or -1 when the name is not prefix + a number written
@@ -85,12 +100,15 @@ Question readQuestion(const IniDocument &doc, const QString &section)
     int lastA = 0;
     static const QByteArray questionTextKey = Cp1251::encode(QuestionTextKey);
     static const QByteArray lastAnswerKey = Cp1251::encode(LastAnswerKey);
+    static const QByteArray shuffleKey = Cp1251::encode(ShuffleKey);
     for (const IniDocument::Entry &e : entries) {
         if (Cp1251::equalIgnoringCase(e.name, questionTextKey)) {
             const QString text = e.value();
             question.text = text.isNull() ? QStringLiteral("") : text; // present, if empty
         } else if (Cp1251::equalIgnoringCase(e.name, lastAnswerKey)) {
             lastA = IniDocument::toInteger(e.stored, 0);
+        } else if (Cp1251::equalIgnoringCase(e.name, shuffleKey)) {
+            question.shuffle = IniDocument::toInteger(e.stored, 1) != 0;
         }
     }
     question.options.reserve(entries.size());
@@ -169,4 +187,79 @@ bool operator==(const TestSettings &a, const TestSettings &b)
             && a.messageOnComplete == b.messageOnComplete && a.allowFinish == b.allowFinish
             && a.showResult == b.showResult && a.disableOpenTest == b.disableOpenTest
             && a.exitOnComplete == b.exitOnComplete;
+}
+
+RunOptions RunOptions::read(const IniDocument &doc)
+{
+    using TestLayout::SettingsSection;
+    RunOptions o;
+    o.shuffleQuestions = doc.readBool(SettingsSection, ShuffleQuestionsKey, false);
+    o.shuffleAnswers = doc.readBool(SettingsSection, ShuffleAnswersKey, false);
+    o.timeLimit = std::max(numberInRange(doc, TimeLimitKey, 1, MaxTimeLimit), 0);
+    o.askName = doc.readBool(SettingsSection, AskNameKey, false);
+    const int g5 = numberInRange(doc, Grade5Key, 0, 100);
+    const int g4 = numberInRange(doc, Grade4Key, 0, 100);
+    const int g3 = numberInRange(doc, Grade3Key, 0, 100);
+    if (g5 >= 0 && g4 >= 0 && g3 >= 0) {
+        o.grades = true;
+        o.grade5 = g5;
+        o.grade4 = g4;
+        o.grade3 = g3;
+    }
+    o.review = Review(std::max(numberInRange(doc, ReviewKey, 0, 2), 0));
+    return o;
+}
+
+void RunOptions::write(IniDocument &doc) const
+{
+    using TestLayout::SettingsSection;
+    const RunOptions defaults;
+    const auto needed = [&](const QString &key, bool differs) {
+        return differs || doc.valueExists(SettingsSection, key);
+    };
+    if (needed(ShuffleQuestionsKey, shuffleQuestions != defaults.shuffleQuestions))
+        doc.writeBool(SettingsSection, ShuffleQuestionsKey, shuffleQuestions);
+    if (needed(ShuffleAnswersKey, shuffleAnswers != defaults.shuffleAnswers))
+        doc.writeBool(SettingsSection, ShuffleAnswersKey, shuffleAnswers);
+    if (needed(TimeLimitKey, timeLimit != defaults.timeLimit))
+        doc.writeInteger(SettingsSection, TimeLimitKey, timeLimit);
+    if (needed(AskNameKey, askName != defaults.askName))
+        doc.writeBool(SettingsSection, AskNameKey, askName);
+    const QStringList gradeKeys{Grade5Key, Grade4Key, Grade3Key};
+    const bool anyGradeKey
+            = std::any_of(gradeKeys.cbegin(), gradeKeys.cend(),
+                          [&](const QString &k) { return doc.valueExists(SettingsSection, k); });
+    if (grades || anyGradeKey) {
+        const int thresholds[] = {grade5, grade4, grade3};
+        for (int i = 0; i < 3; ++i) {
+            doc.writeString(SettingsSection, gradeKeys[i],
+                            grades ? QString::number(thresholds[i]) : QString());
+        }
+    }
+    if (needed(ReviewKey, review != defaults.review))
+        doc.writeInteger(SettingsSection, ReviewKey, int(review));
+}
+
+int RunOptions::gradeFor(int correct, int total) const
+{
+    if (!grades)
+        return 0;
+    // correct / total >= threshold / 100, without rounding either side.
+    const auto reaches
+            = [&](int threshold) { return qint64(correct) * 100 >= qint64(threshold) * total; };
+    if (reaches(grade5))
+        return 5;
+    if (reaches(grade4))
+        return 4;
+    if (reaches(grade3))
+        return 3;
+    return 2;
+}
+
+bool operator==(const RunOptions &a, const RunOptions &b)
+{
+    return a.shuffleQuestions == b.shuffleQuestions && a.shuffleAnswers == b.shuffleAnswers
+            && a.timeLimit == b.timeLimit && a.askName == b.askName && a.grades == b.grades
+            && (!a.grades || (a.grade5 == b.grade5 && a.grade4 == b.grade4 && a.grade3 == b.grade3))
+            && a.review == b.review;
 }

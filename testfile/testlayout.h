@@ -17,6 +17,9 @@ inline const QString VersionKey = QStringLiteral("Version");
 inline const QString LastQuestionKey = QStringLiteral("LastQ");
 inline const QString QuestionTextKey = QStringLiteral("QLabel");
 inline const QString LastAnswerKey = QStringLiteral("LastA");
+// A question whose options keep their file order under ShuffleAnswers holds
+// Shuffle=0.
+inline const QString ShuffleKey = QStringLiteral("Shuffle");
 
 inline const QString ProgramName = QStringLiteral("Quivara");
 inline const QString ProgramVersion = QStringLiteral(QUIVARA_VERSION);
@@ -57,6 +60,7 @@ struct Question
 {
     QString text;
     QVarLengthArray<Option, 8> options;
+    bool shuffle = true; // Shuffle, a switch; on when absent
 };
 Question readQuestion(const IniDocument &doc, const QString &section);
 
@@ -88,4 +92,38 @@ struct TestSettings
     void write(IniDocument &doc) const;
 
     friend bool operator==(const TestSettings &a, const TestSettings &b);
+};
+
+// How a test is taken, beyond the seven settings: keys that old copies of
+// the programs ignore, each meaning what the programs did before when it is
+// absent. A value out of its range, or not a number, reads as the default.
+struct RunOptions
+{
+    static constexpr int MaxTimeLimit = 24 * 60; // minutes
+
+    bool shuffleQuestions = false;
+    bool shuffleAnswers = false;
+    int timeLimit = 0; // minutes, 1 to MaxTimeLimit; 0 for none
+    bool askName = false;
+    // A school grade from the share of correct answers, when all three
+    // thresholds (percent, 0 to 100) are set.
+    bool grades = false;
+    int grade5 = 85;
+    int grade4 = 70;
+    int grade3 = 50;
+    enum Review { NoReview = 0, StudentAnswers = 1, WithCorrectOptions = 2 };
+    Review review = NoReview;
+
+    static RunOptions read(const IniDocument &doc);
+    // Writes each key whose value differs from its default or which the
+    // file already holds, so a test that uses none of them is written as
+    // before. Grades turned off write the three thresholds empty, if present.
+    void write(IniDocument &doc) const;
+
+    // 5, 4, 3 or 2 for `correct` answers out of `total`: the highest grade
+    // whose threshold the share reaches, compared exactly; 0 without grades.
+    int gradeFor(int correct, int total) const;
+
+    friend bool operator==(const RunOptions &a, const RunOptions &b);
+    friend bool operator!=(const RunOptions &a, const RunOptions &b) { return !(a == b); }
 };

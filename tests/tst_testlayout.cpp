@@ -32,6 +32,15 @@ private slots:
     void settingsWriteInOrder();
     void questionTextLineBreaks_data();
     void questionTextLineBreaks();
+    void runOptionsRead_data();
+    void runOptionsRead();
+    void questionShuffleSwitch_data();
+    void questionShuffleSwitch();
+    void runOptionsWrite_data();
+    void runOptionsWrite();
+    void runOptionsRoundTrip();
+    void grades_data();
+    void grades();
 };
 
 void TstTestLayout::questionNumbers_data()
@@ -167,5 +176,172 @@ void TstTestLayout::questionTextLineBreaks()
     QCOMPARE(TestLayout::questionTextFromFile(stored), shown);
 }
 
+namespace {
+
+IniDocument testSection(const QByteArray &keys)
+{
+    return IniDocument::parse("[Test]\r\n" + keys);
+}
+
+} // namespace
+
+void TstTestLayout::runOptionsRead_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<bool>("shuffleQuestions");
+    QTest::addColumn<bool>("shuffleAnswers");
+    QTest::addColumn<int>("timeLimit");
+    QTest::addColumn<bool>("askName");
+    QTest::addColumn<bool>("grades");
+    QTest::addColumn<int>("review");
+
+    QTest::newRow("none: today's behaviour")
+            << QByteArray() << false << false << 0 << false << false << 0;
+    QTest::newRow("all set") << QByteArray("ShuffleQuestions=1\r\nShuffleAnswers=1\r\n"
+                                           "TimeLimit=30\r\nAskName=1\r\nGrade5=90\r\n"
+                                           "Grade4=75\r\nGrade3=50\r\nReview=2\r\n")
+                             << true << true << 30 << true << true << 2;
+    QTest::newRow("switches as numbers") << QByteArray("ShuffleQuestions=-3\r\nAskName=0\r\n")
+                                         << true << false << 0 << false << false << 0;
+    QTest::newRow("a switch that is no number")
+            << QByteArray("ShuffleAnswers=да\r\n") << false << false << 0 << false << false << 0;
+    QTest::newRow("time: least") << QByteArray("TimeLimit=1\r\n") << false << false << 1 << false
+                                 << false << 0;
+    QTest::newRow("time: a day") << QByteArray("TimeLimit=1440\r\n") << false << false << 1440
+                                 << false << false << 0;
+    QTest::newRow("time: over a day")
+            << QByteArray("TimeLimit=1441\r\n") << false << false << 0 << false << false << 0;
+    QTest::newRow("time: negative")
+            << QByteArray("TimeLimit=-5\r\n") << false << false << 0 << false << false << 0;
+    QTest::newRow("time: no number")
+            << QByteArray("TimeLimit=10 мин\r\n") << false << false << 0 << false << false << 0;
+    QTest::newRow("grades: at the ends of the range")
+            << QByteArray("Grade5=100\r\nGrade4=0\r\nGrade3=0\r\n") << false << false << 0 << false
+            << true << 0;
+    QTest::newRow("grades: one missing") << QByteArray("Grade5=90\r\nGrade4=70\r\n") << false
+                                         << false << 0 << false << false << 0;
+    QTest::newRow("grades: one empty") << QByteArray("Grade5=90\r\nGrade4=\r\nGrade3=50\r\n")
+                                       << false << false << 0 << false << false << 0;
+    QTest::newRow("grades: one over 100") << QByteArray("Grade5=101\r\nGrade4=70\r\nGrade3=50\r\n")
+                                          << false << false << 0 << false << false << 0;
+    QTest::newRow("review: 1") << QByteArray("Review=1\r\n") << false << false << 0 << false
+                               << false << 1;
+    QTest::newRow("review: 3 is out of range")
+            << QByteArray("Review=3\r\n") << false << false << 0 << false << false << 0;
+}
+
+void TstTestLayout::runOptionsRead()
+{
+    QFETCH(QByteArray, keys);
+    const RunOptions o = RunOptions::read(testSection(Cp1251::encode(QString::fromUtf8(keys))));
+    QTEST(o.shuffleQuestions, "shuffleQuestions");
+    QTEST(o.shuffleAnswers, "shuffleAnswers");
+    QTEST(o.timeLimit, "timeLimit");
+    QTEST(o.askName, "askName");
+    QTEST(o.grades, "grades");
+    QTEST(int(o.review), "review");
+}
+
+void TstTestLayout::questionShuffleSwitch_data()
+{
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<bool>("shuffle");
+    QTest::newRow("absent") << QByteArray("QLabel=?\r\nA0=a\r\n") << true;
+    QTest::newRow("0") << QByteArray("QLabel=?\r\nA0=a\r\nshuffle=0\r\n") << false;
+    QTest::newRow("1") << QByteArray("QLabel=?\r\nA0=a\r\nShuffle=1\r\n") << true;
+    QTest::newRow("no number") << QByteArray("QLabel=?\r\nShuffle=нет\r\n") << true;
+}
+
+void TstTestLayout::questionShuffleSwitch()
+{
+    QFETCH(QByteArray, section);
+    const IniDocument doc
+            = IniDocument::parse("[Q0]\r\n" + Cp1251::encode(QString::fromUtf8(section)));
+    QTEST(TestLayout::readQuestion(doc, "Q0").shuffle, "shuffle");
+}
+
+void TstTestLayout::runOptionsWrite_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<bool>("gradesOn");
+    QTest::addColumn<int>("timeLimit");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("defaults write nothing")
+            << QByteArray("LastQ=0\r\n") << false << 0 << QByteArray("LastQ=0\r\n");
+    QTest::newRow("set keys follow in their order")
+            << QByteArray("LastQ=0\r\n") << true << 20
+            << QByteArray("LastQ=0\r\nTimeLimit=20\r\nGrade5=85\r\nGrade4=70\r\n"
+                          "Grade3=50\r\n");
+    QTest::newRow("a key in the file is kept, at the default too")
+            << QByteArray("TimeLimit=20\r\nLastQ=0\r\n") << false << 0
+            << QByteArray("TimeLimit=0\r\nLastQ=0\r\n");
+    QTest::newRow("grades turned off are written empty")
+            << QByteArray("Grade5=90\r\nGrade4=70\r\nGrade3=50\r\n") << false << 0
+            << QByteArray("Grade5=\r\nGrade4=\r\nGrade3=\r\n");
+}
+
+void TstTestLayout::runOptionsWrite()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(bool, gradesOn);
+    QFETCH(int, timeLimit);
+    IniDocument doc = testSection(before);
+    RunOptions o;
+    o.grades = gradesOn;
+    o.timeLimit = timeLimit;
+    o.write(doc);
+    QFETCH(QByteArray, after);
+    QCOMPARE(doc.toBytes(), "[Test]\r\n" + after);
+    QCOMPARE(RunOptions::read(doc), o);
+}
+
+void TstTestLayout::runOptionsRoundTrip()
+{
+    IniDocument doc = testSection("LastQ=0\r\n");
+    RunOptions o;
+    o.shuffleQuestions = true;
+    o.shuffleAnswers = true;
+    o.timeLimit = 45;
+    o.askName = true;
+    o.grades = true;
+    o.grade5 = 100;
+    o.grade4 = 60;
+    o.grade3 = 0;
+    o.review = RunOptions::WithCorrectOptions;
+    o.write(doc);
+    QCOMPARE(doc.toBytes(),
+             QByteArray("[Test]\r\nLastQ=0\r\nShuffleQuestions=1\r\nShuffleAnswers=1\r\n"
+                        "TimeLimit=45\r\nAskName=1\r\nGrade5=100\r\nGrade4=60\r\nGrade3=0\r\n"
+                        "Review=2\r\n"));
+    QCOMPARE(RunOptions::read(doc), o);
+}
+
+void TstTestLayout::grades_data()
+{
+    QTest::addColumn<int>("correct");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<int>("grade");
+    // Thresholds 85, 70, 50.
+    QTest::newRow("0 %") << 0 << 10 << 2;
+    QTest::newRow("100 %") << 10 << 10 << 5;
+    QTest::newRow("exactly 85 %") << 17 << 20 << 5;
+    QTest::newRow("just under 85 %: 84.9") << 849 << 1000 << 4;
+    QTest::newRow("exactly 70 %") << 7 << 10 << 4;
+    QTest::newRow("just under 70 %: 2 of 3 is 66.7") << 2 << 3 << 3;
+    QTest::newRow("exactly 50 %") << 1 << 2 << 3;
+    QTest::newRow("just under 50 %: 49 of 99") << 49 << 99 << 2;
+    QTest::newRow("one of many under 50 %") << 1 << 3 << 2;
+}
+
+void TstTestLayout::grades()
+{
+    QFETCH(int, correct);
+    QFETCH(int, total);
+    RunOptions o;
+    QCOMPARE(o.gradeFor(correct, total), 0); // no grades
+    o.grades = true;
+    QTEST(o.gradeFor(correct, total), "grade");
+}
 QTEST_GUILESS_MAIN(TstTestLayout)
 #include "tst_testlayout.moc"

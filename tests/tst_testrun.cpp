@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -29,7 +30,35 @@ private slots:
     void fileChangesShowAtNextQuestion();
     void finishReturnsToStart();
     void secondTestStartsAfresh();
+    void shuffledQuestionsTakeEveryPlace();
+    void shuffledOptions();
+    void timeLeft_data();
+    void timeLeft();
+    void timeUpFinishesWithoutAllowFinish();
+    void nameBeforeFirstQuestion();
+    void gradeEndsTheResult_data();
+    void gradeEndsTheResult();
+    void reviewInOrderShown();
 };
+
+namespace {
+
+// A test of four questions, each with its correct option first, and the
+// settings given.
+QString writeTaking(const QTemporaryDir &dir, const QString &settings)
+{
+    QString text = QStringLiteral("[Test]\r\nTestName=Проба\r\nLastQ=3\r\n") + settings;
+    for (int n = 0; n < 4; ++n) {
+        text += QStringLiteral("[Q%1]\r\nQLabel=Вопрос %1\r\nLastA=2\r\n"
+                               "A0=*верно %1\r\nA1=неверно %1\r\nA2=тоже неверно %1\r\n")
+                        .arg(n);
+    }
+    const QString path = dir.filePath(QStringLiteral("taking.quivara"));
+    writeFile(path, Cp1251::encode(text));
+    return path;
+}
+
+} // namespace
 
 void TstTestRun::startState()
 {
@@ -314,6 +343,238 @@ void TstTestRun::secondTestStartsAfresh()
     QVERIFY(run.view().openTestEnabled); // DisableOpenTest=0
     QCOMPARE(run.answers(), (QStringList{"", "", ""}));
     QCOMPARE(run.current(), 0);
+}
+
+void TstTestRun::shuffledQuestionsTakeEveryPlace()
+{
+    QTemporaryDir dir;
+    const QString path = writeTaking(dir, "ShuffleQuestions=1\r\n");
+    TestRun run;
+    run.setSeed(12345);
+    const QStringList fileOrder{"Q0", "Q1", "Q2", "Q3"};
+    // Counted: how often question q came at place p.
+    int seen[4][4] = {};
+    const int runs = 2400;
+    for (int i = 0; i < runs; ++i) {
+        QVERIFY(run.loadTest(path).ok);
+        QStringList order = run.sections();
+        // The counter counts in the order shown.
+        QCOMPARE(run.view().counter, QStringLiteral("Вопрос 1 из 4:"));
+        QCOMPARE(run.view().questionText, QStringLiteral("Вопрос ") + order[0].mid(1));
+        for (int place = 0; place < 4; ++place)
+            ++seen[order[place].mid(1).toInt()][place];
+        std::sort(order.begin(), order.end());
+        QCOMPARE(order, fileOrder); // none lost, none twice
+    }
+    for (int q = 0; q < 4; ++q) {
+        for (int place = 0; place < 4; ++place) {
+            // 600 expected; the bounds are over six standard deviations wide.
+            QVERIFY2(seen[q][place] > 480 && seen[q][place] < 720,
+                     qPrintable(QStringLiteral("question %1 came %2 times at place %3")
+                                        .arg(q)
+                                        .arg(seen[q][place])
+                                        .arg(place)));
+        }
+    }
+    // Without the key, the file's order.
+    const QString plain = writeTaking(dir, QString());
+    QVERIFY(run.loadTest(plain).ok);
+    QCOMPARE(run.sections(), fileOrder);
+}
+
+void TstTestRun::shuffledOptions()
+{
+    QTemporaryDir dir;
+    QString path = writeTaking(dir, "ShuffleAnswers=1\r\n");
+    // The second question keeps its options' order.
+    QByteArray bytes = fileContents(path);
+    bytes.replace(Cp1251::encode("A2=тоже неверно 1\r\n"),
+                  Cp1251::encode("A2=тоже неверно 1\r\nShuffle=0\r\n"));
+    writeFile(path, bytes);
+    const QStringList fileOrder{"верно 0 ", "неверно 0", "тоже неверно 0"};
+    TestRun run;
+    run.setSeed(7);
+    QSet<QString> orders;
+    for (int i = 0; i < 300; ++i) {
+        QVERIFY(run.loadTest(path).ok);
+        const QStringList shown = run.view().options;
+        QStringList sorted = shown;
+        std::sort(sorted.begin(), sorted.end());
+        QStringList expected = fileOrder;
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(sorted, expected);
+        orders.insert(shown.join(u'|'));
+        // Drawn once per run: going on and back shows the same order.
+        run.next();
+        QCOMPARE(run.view().options,
+                 (QStringList{"верно 1 ", "неверно 1", "тоже неверно 1"})); // Shuffle=0
+        run.back();
+        QCOMPARE(run.view().options, shown);
+    }
+    QCOMPARE(orders.size(), 6); // every order of three came
+
+    // The answer is the option's text, wherever it stands.
+    QVERIFY(run.loadTest(path).ok);
+    run.pick(int(run.view().options.indexOf("верно 0 ")));
+    QCOMPARE(run.answers().first(), QStringLiteral("верно 0 "));
+    QVERIFY(run.finish().message.contains(QStringLiteral("Правильных ответов: 1 (25%)")));
+}
+
+void TstTestRun::timeLeft_data()
+{
+    QTest::addColumn<int>("minutes");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("red");
+    QTest::newRow("a minute, at the start") << 1 << qint64(0) << "Осталось: 1:00" << true;
+    QTest::newRow("rounded up") << 1 << qint64(500) << "Осталось: 1:00" << true;
+    QTest::newRow("a second gone") << 1 << qint64(1000) << "Осталось: 0:59" << true;
+    QTest::newRow("the last millisecond") << 1 << qint64(59999) << "Осталось: 0:01" << true;
+    QTest::newRow("ten minutes") << 10 << qint64(0) << "Осталось: 10:00" << false;
+    QTest::newRow("just over a minute left") << 10 << qint64(539000) << "Осталось: 1:01" << false;
+    QTest::newRow("a minute left") << 10 << qint64(540000) << "Осталось: 1:00" << true;
+    QTest::newRow("an hour and a half") << 90 << qint64(0) << "Осталось: 1:30:00" << false;
+    QTest::newRow("an hour, rounded up")
+            << 90 << qint64(1800000 - 999) << "Осталось: 1:00:01" << false;
+    QTest::newRow("under an hour") << 90 << qint64(1800001) << "Осталось: 1:00:00" << false;
+    QTest::newRow("59:59") << 90 << qint64(1801000) << "Осталось: 59:59" << false;
+    QTest::newRow("a day") << 1440 << qint64(0) << "Осталось: 24:00:00" << false;
+}
+
+void TstTestRun::timeLeft()
+{
+    QFETCH(int, minutes);
+    QFETCH(qint64, elapsed);
+    QTemporaryDir dir;
+    const QString path = writeTaking(dir, QStringLiteral("TimeLimit=%1\r\n").arg(minutes));
+    qint64 now = 1000000; // any monotonic start
+    TestRun run;
+    run.setClock([&] { return now; });
+    QVERIFY(run.loadTest(path).ok);
+    now += elapsed;
+    QVERIFY(!run.updateClock());
+    QTEST(run.view().timeLeft, "shown");
+    QTEST(run.view().timeRunningOut, "red");
+}
+
+void TstTestRun::timeUpFinishesWithoutAllowFinish()
+{
+    QTemporaryDir dir;
+    const QString path = writeTaking(dir, "TimeLimit=2\r\nAllowFinish=0\r\n");
+    qint64 now = 0;
+    TestRun run;
+    run.setClock([&] { return now; });
+    QVERIFY(run.loadTest(path).ok);
+    run.pick(0);
+    QVERIFY(!run.view().finishEnabled); // three questions are unanswered
+    now = 2 * 60 * 1000 - 1;
+    QVERIFY(!run.updateClock());
+    QCOMPARE(run.view().timeLeft, QStringLiteral("Осталось: 0:01"));
+    now += 1;
+    QVERIFY(run.updateClock());
+    QCOMPARE(run.view().timeLeft, QStringLiteral("Осталось: 0:00"));
+    const TestRun::Finish f = run.timeUp();
+    QVERIFY(f.timeUp);
+    QVERIFY(f.message.contains(QStringLiteral("Дано ответов: 1 (25%)")));
+    QVERIFY(!run.view().questionViewVisible);
+    QCOMPARE(run.view().timeLeft, QString());
+    // Over, the clock says nothing more.
+    now += 60000;
+    QVERIFY(!run.updateClock());
+
+    // Untimed tests show no time, however long.
+    QVERIFY(run.loadTest(writeTaking(dir, QString())).ok);
+    now += 10LL * 24 * 3600 * 1000;
+    QVERIFY(!run.updateClock());
+    QCOMPARE(run.view().timeLeft, QString());
+}
+
+void TstTestRun::nameBeforeFirstQuestion()
+{
+    QTemporaryDir dir;
+    const QString path = writeTaking(dir, "AskName=1\r\nTimeLimit=1\r\n");
+    qint64 now = 0;
+    TestRun run;
+    run.setClock([&] { return now; });
+    QVERIFY(run.loadTest(path).ok);
+    QVERIFY(run.awaitsName());
+    QVERIFY(!run.view().questionViewVisible);
+    QCOMPARE(run.view().timeLeft, QString());
+    QVERIFY(!run.giveName(QString()));
+    QVERIFY(!run.giveName(QStringLiteral(" \t ")));
+    QVERIFY(run.awaitsName());
+    // The clock starts with the first question, after the name.
+    now = 30000;
+    QVERIFY(run.giveName(QStringLiteral(" Иванова Анна ")));
+    QCOMPARE(run.studentName(), QStringLiteral("Иванова Анна"));
+    QCOMPARE(run.view().titleSuffix, QStringLiteral(" - Проба - Иванова Анна"));
+    QVERIFY(run.view().questionViewVisible);
+    QCOMPARE(run.view().counter, QStringLiteral("Вопрос 1 из 4:"));
+    QCOMPARE(run.remaining(), qint64(60000));
+
+    // Refused, the window returns to its start.
+    QVERIFY(run.loadTest(path).ok);
+    QCOMPARE(run.studentName(), QString());
+    run.refuseName();
+    QVERIFY(!run.awaitsName());
+    QVERIFY(run.view().startButtonVisible);
+    QVERIFY(run.view().openTestEnabled);
+    QVERIFY(!run.view().questionViewVisible);
+}
+
+void TstTestRun::gradeEndsTheResult_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("shown") << "ShowResult=1\r\nGrade5=90\r\nGrade4=50\r\nGrade3=25\r\n"
+                           << "Правильных ответов: 2 (50%)\r\nОценка: 4";
+    QTest::newRow("without grades") << "ShowResult=1\r\n"
+                                    << "Правильных ответов: 2 (50%)";
+    QTest::newRow("without the result") << "ShowResult=0\r\nGrade5=90\r\nGrade4=50\r\nGrade3=25\r\n"
+                                        << "Тест завершен!";
+}
+
+void TstTestRun::gradeEndsTheResult()
+{
+    QFETCH(QString, settings);
+    QTemporaryDir dir;
+    TestRun run;
+    QVERIFY(run.loadTest(writeTaking(dir, settings)).ok);
+    run.pick(int(run.view().options.indexOf("верно 0 ")));
+    run.next();
+    run.pick(int(run.view().options.indexOf("верно 1 ")));
+    QFETCH(QString, ending);
+    const QString message = run.finish().message;
+    QVERIFY2(message.endsWith(ending), qPrintable(message));
+    QCOMPARE(message.contains(QStringLiteral("Оценка")), ending.contains(QStringLiteral("Оценка")));
+}
+
+void TstTestRun::reviewInOrderShown()
+{
+    QTemporaryDir dir;
+    const QString path = writeTaking(dir, "ShuffleQuestions=1\r\nReview=2\r\n");
+    TestRun run;
+    run.setSeed(99);
+    QVERIFY(run.loadTest(path).ok);
+    const QStringList order = run.sections();
+    run.pick(int(run.view().options.indexOf("неверно " + order[0].mid(1))));
+    run.next();
+    run.pick(int(run.view().options.indexOf("верно " + order[1].mid(1) + " ")));
+    const TestRun::Finish f = run.finish();
+    QCOMPARE(f.reviewLevel, RunOptions::WithCorrectOptions);
+    QCOMPARE(f.review.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const ReviewItem &item = f.review[i];
+        const QString n = order[i].mid(1);
+        QCOMPARE(item.number, i + 1);
+        QCOMPARE(item.question, QStringLiteral("Вопрос ") + n);
+        QCOMPARE(item.answer, i == 0 ? "неверно " + n : i == 1 ? "верно " + n : QString());
+        QCOMPARE(item.correct, i == 1);
+        QCOMPARE(item.correctOptions, QStringList{"верно " + n});
+    }
+    // Without the key, no review.
+    QVERIFY(run.loadTest(writeTaking(dir, QString())).ok);
+    QVERIFY(run.finish().review.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TstTestRun)
