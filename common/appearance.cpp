@@ -13,9 +13,10 @@ QFont interfaceFont(int pixelSize)
     return font;
 }
 
-void useTextColour(QWidget *widget)
+void useTextColour(QWidget *widget, bool warning)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, QColor(0x41, 0x41, 0x41));
+    palette.setColor(QPalette::WindowText,
+                     warning ? QColor::fromRgb(WarningColour) : QColor(0x41, 0x41, 0x41));
     widget->setPalette(palette);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 
 class QWidget;
@@ -9,7 +10,8 @@ class QWidget;
 // buttons.
 QFont interfaceFont(int pixelSize);
 
-// Plain texts of the windows are dark grey rather than black. Set through
-// the palette: a style sheet would put the whole window under the style
-// sheet engine, which costs a good part of the start.
-void useTextColour(QWidget *widget);
+// Plain texts of the windows are dark grey rather than black; a warning is
+// dark red. Set through the palette: a style sheet would put the whole
+// window under the style sheet engine, which costs a good part of the start.
+inline constexpr QRgb WarningColour = 0xffc00000;
+void useTextColour(QWidget *widget, bool warning = false);

@@ -6,11 +6,13 @@
 #include "displaytext.h"
 #include "messagebox.h"
 #include "radiogroup.h"
+#include "runboxes.h"
 #include "weblinks.h"
 #include "widgets.h"
 #include "wrappedtext.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -51,6 +53,10 @@ TMForm::TMForm(const QString &testPath, QWidget *parent)
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
     centreOnScreen(this);
 
+    // Four times a second, so the seconds shown never lag by much.
+    m_clockTick.setInterval(250);
+    connect(&m_clockTick, &QTimer::timeout, this, &TMForm::tick);
+
     if (!testPath.isEmpty())
         loadTest(testPath);
 }
@@ -86,6 +92,15 @@ void TMForm::createQuestionView()
     bold.setBold(true);
     QIndicator->setFont(bold);
     QIndicator->setGeometry(8, 7, 400, 20);
+
+    // The time left, at the right of the counter's row.
+    TimeLabel = new QLabel(TestPanel);
+    TimeLabel->setObjectName(QStringLiteral("TimeLabel"));
+    TimeLabel->setTextFormat(Qt::PlainText);
+    TimeLabel->setFont(bold);
+    TimeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    TimeLabel->setGeometry(465, 7, 200, 20);
+    TimeLabel->hide();
 
     QBox = new QGroupBox(TestPanel);
     QBox->setObjectName(QStringLiteral("QBox"));
@@ -124,6 +139,7 @@ void TMForm::createQuestionView()
 
     auto *anchors = new Anchors(TestPanel);
     anchors->anchor(QIndicator, Qt::LeftEdge | Qt::TopEdge);
+    anchors->anchor(TimeLabel, Qt::RightEdge | Qt::TopEdge);
     anchors->anchor(QBox, Qt::LeftEdge | Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
     anchors->anchor(RadioGroup, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
     anchors->anchor(FinishButton, Qt::LeftEdge | Qt::BottomEdge);
@@ -217,6 +233,19 @@ void TMForm::loadTest(const QString &path)
     showView(m_run.view());
     if (!message.isEmpty())
         showMessage(this, ProgramTitle, message);
+    if (m_run.awaitsName())
+        askName();
+}
+
+void TMForm::askName()
+{
+    NameBox box(ProgramTitle, this);
+    if (box.exec() == QDialog::Accepted && m_run.giveName(box.name())) {
+        showView(m_run.view());
+        return;
+    }
+    m_run.refuseName();
+    showView(m_run.view());
 }
 
 void TMForm::showView(const RunView &view)
@@ -236,6 +265,42 @@ void TMForm::showView(const RunView &view)
     N2->setEnabled(view.openTestEnabled);
     OpenTestButton->setVisible(view.startButtonVisible);
     TestPanel->setVisible(view.questionViewVisible);
+
+    TimeLabel->setText(view.timeLeft);
+    TimeLabel->setVisible(!view.timeLeft.isEmpty());
+    useTextColour(TimeLabel, view.timeRunningOut);
+    if (view.timeLeft.isEmpty())
+        m_clockTick.stop();
+    else if (!m_clockTick.isActive())
+        m_clockTick.start();
+}
+
+void TMForm::tick()
+{
+    if (!m_run.updateClock()) {
+        showView(m_run.view());
+        return;
+    }
+    // Time is up: whatever box is open closes first. Its own event loop
+    // has to end before the next boxes, so the run ends at a later tick,
+    // once none is open.
+    if (QApplication::activeModalWidget() || QApplication::activePopupWidget()) {
+        closeOpenBoxes();
+        return;
+    }
+    endRun(m_run.timeUp());
+}
+
+void TMForm::closeOpenBoxes()
+{
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
 }
 
 void TMForm::OpenTestButtonClick()
@@ -266,9 +331,20 @@ void TMForm::PQButtonClick()
 
 void TMForm::FinishButtonClick()
 {
+    endRun(m_run.finish());
+}
+
+void TMForm::endRun(const TestRun::Finish &finish)
+{
+    m_clockTick.stop();
     TestPanel->hide();
-    const TestRun::Finish finish = m_run.finish();
+    if (finish.timeUp)
+        showMessage(this, ProgramTitle, QStringLiteral("Время вышло!"));
     showMessage(this, ProgramTitle, finish.message);
+    if (!finish.review.isEmpty()) {
+        ReviewBox review(reviewText(finish.review, finish.reviewLevel), this);
+        review.exec();
+    }
     if (finish.exitProgram) {
         close();
         return;

@@ -3,6 +3,7 @@
 #include "testrun.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QAction;
 class QFileDialog;
@@ -27,6 +28,8 @@ public:
     explicit TMForm(const QString &testPath = QString(), QWidget *parent = nullptr);
 
     const TestRun &run() const { return m_run; }
+    // The clock the time limit counts on, for tests to control.
+    void setClock(TestRun::Clock clock) { m_run.setClock(std::move(clock)); }
     // The about box, made when first asked for.
     TAboutBox *aboutBox();
 
@@ -48,7 +51,11 @@ private:
     QFileDialog *openDialog();
     void applyTabOrder();
     void loadTest(const QString &path);
+    void askName();
     void showView(const RunView &view);
+    void tick();
+    void closeOpenBoxes();
+    void endRun(const TestRun::Finish &finish);
 
     TestRun m_run;
     QString m_lastChosen;
@@ -57,6 +64,7 @@ private:
     QPushButton *OpenTestButton = nullptr;
     QWidget *TestPanel = nullptr;
     QLabel *QIndicator = nullptr;
+    QLabel *TimeLabel = nullptr;
     QGroupBox *QBox = nullptr;
     QLabel *QLabel_ = nullptr;
     RadioGroupBox *RadioGroup = nullptr;
@@ -66,4 +74,6 @@ private:
     QAction *N2 = nullptr;
     QFileDialog *OpenDialog1 = nullptr;
     TAboutBox *AboutBox = nullptr;
+    // Brings the time left up to date while a timed run is on screen.
+    QTimer m_clockTick;
 };

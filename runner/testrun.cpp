@@ -305,3 +305,22 @@ void TestRun::showStartState()
     m_view.timeLeft.clear();
     m_view.timeRunningOut = false;
 }
+
+QString reviewText(const QList<ReviewItem> &items, RunOptions::Review level)
+{
+    QStringList paragraphs;
+    for (const ReviewItem &item : items) {
+        QString p = QStringLiteral("%1. %2\n").arg(item.number).arg(item.question);
+        p += QStringLiteral("Ответ: %1 — %2")
+                     .arg(item.answer.isEmpty() ? QStringLiteral("нет ответа") : item.answer,
+                          item.correct ? QStringLiteral("верно") : QStringLiteral("неверно"));
+        if (level == RunOptions::WithCorrectOptions) {
+            p += item.correctOptions.size() == 1 ? QStringLiteral("\nПравильный ответ: ")
+                                                 : QStringLiteral("\nПравильные ответы: ");
+            p += item.correctOptions.isEmpty() ? QStringLiteral("нет")
+                                               : item.correctOptions.join(QStringLiteral("; "));
+        }
+        paragraphs.append(p);
+    }
+    return paragraphs.join(QStringLiteral("\n\n"));
+}

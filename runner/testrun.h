@@ -42,6 +42,11 @@ struct ReviewItem
     QStringList correctOptions; // as shown
 };
 
+// The look back at a finished run as text, one paragraph per question:
+// its number and text, the answer (or "нет ответа") with "верно" or
+// "неверно", and with WithCorrectOptions the correct options.
+QString reviewText(const QList<ReviewItem> &items, RunOptions::Review level);
+
 // The state of one run through a test: the questions found, the answers
 // chosen and the question on screen. Question texts and options are read
 // from the file each time a question is shown, so a change on disk shows at

@@ -1,6 +1,7 @@
 #include "mainform.h"
 #include "profilefile.h"
 #include "radiogroup.h"
+#include "runboxes.h"
 #include "modalwindows.h"
 #include "testfiles.h"
 
@@ -20,6 +21,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -91,6 +94,12 @@ private slots:
     void boxesCentreOnScreen();
     void aboutBoxLinkAndBevels();
     void titleChangesBeforeNoQuestionsMessage();
+    void nameBox_data();
+    void nameBox();
+    void timeLeftShown();
+    void timeUpClosesBoxesAndFinishes_data();
+    void timeUpClosesBoxesAndFinishes();
+    void reviewAfterResult();
 };
 
 void TstMainForm::initTestCase()
@@ -712,6 +721,190 @@ void TstMainForm::titleChangesBeforeNoQuestionsMessage()
     });
     form.findChild<QAction *>("N2")->trigger();
     QCOMPARE(titleWhileShown, QStringLiteral("Quivara 0.1 - Пустой тест"));
+}
+
+void TstMainForm::nameBox_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("a name") << " Иванова Анна " << false << "Quivara 0.1 - Столицы - Иванова Анна";
+    QTest::newRow("cancelled") << "Петров" << true << "Quivara 0.1 - Столицы";
+}
+
+void TstMainForm::nameBox()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, cancel);
+    QTemporaryDir dir;
+    const QString path = capitalsWith(dir, {{"AskName", "1"}});
+    TMForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    bool questionsHidden = false;
+    bool okRefusedBlank = false;
+    QString caption, label;
+    whenModalOf<NameBox>([&](NameBox *box) {
+        caption = box->windowTitle();
+        label = box->findChild<QLabel *>()->text();
+        questionsHidden = !form.findChild<QWidget *>("TestPanel")->isVisible();
+        auto *edit = box->findChild<QLineEdit *>("StudentName");
+        auto *ok = box->findChild<QPushButton *>("OkButton");
+        QTest::keyClicks(edit, "   ");
+        okRefusedBlank = !ok->isEnabled();
+        // Enter on a blank name does nothing.
+        QTest::keyClick(edit, Qt::Key_Return);
+        okRefusedBlank = okRefusedBlank && box->isVisible();
+        edit->clear();
+        typeText(edit, typed);
+        if (cancel)
+            QTest::keyClick(edit, Qt::Key_Escape);
+        else
+            QTest::keyClick(edit, Qt::Key_Return);
+    });
+    chooseInDialog(path);
+    form.findChild<QPushButton *>("OpenTestButton")->click();
+    QCOMPARE(caption, QStringLiteral("Quivara 0.1"));
+    QCOMPARE(label, QStringLiteral("Фамилия и имя:"));
+    QVERIFY(questionsHidden);
+    QVERIFY(okRefusedBlank);
+    QFETCH(QString, title);
+    QTRY_COMPARE(form.windowTitle(), title);
+    QCOMPARE(form.findChild<QWidget *>("TestPanel")->isVisible(), !cancel);
+    QCOMPARE(form.findChild<QWidget *>("OpenTestButton")->isVisible(), cancel);
+    QCOMPARE(form.findChild<QAction *>("N2")->isEnabled(), cancel);
+}
+
+void TstMainForm::timeLeftShown()
+{
+    QTemporaryDir dir;
+    qint64 now = 0;
+    TMForm untimed(dataPath("capitals.quivara"));
+    TMForm form;
+    form.setClock([&] { return now; });
+    chooseInDialog(capitalsWith(dir, {{"TimeLimit", "2"}, {"DisableOpenTest", "0"}}));
+    form.show();
+    untimed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.findChild<QPushButton *>("OpenTestButton")->click();
+    auto *time = form.findChild<QLabel *>("TimeLabel");
+    QTRY_VERIFY(time->isVisible());
+    QCOMPARE(time->text(), QStringLiteral("Осталось: 2:00"));
+    QVERIFY(!untimed.findChild<QLabel *>("TimeLabel")->isVisible());
+    // Every widget stays where it is without the limit, and the time covers none.
+    for (const char *name :
+         {"QIndicator", "QBox", "RadioGroup", "FinishButton", "PQButton", "NQButton"}) {
+        auto *widget = form.findChild<QWidget *>(name);
+        QCOMPARE(widget->geometry(), untimed.findChild<QWidget *>(name)->geometry());
+        QVERIFY2(!widget->geometry().intersects(time->geometry()), name);
+    }
+    QCOMPARE(time->geometry().right(), form.findChild<QWidget *>("QBox")->geometry().right());
+    QCOMPARE(time->geometry().top(), form.findChild<QWidget *>("QIndicator")->geometry().top());
+    QCOMPARE(accessibleName(time), QStringLiteral("Осталось: 2:00"));
+    const QColor normal = time->palette().color(QPalette::WindowText);
+    now = 61 * 1000;
+    QTRY_COMPARE(time->text(), QStringLiteral("Осталось: 0:59"));
+    QCOMPARE(time->palette().color(QPalette::WindowText), QColor(0xc0, 0, 0));
+    QCOMPARE(normal, QColor(0x41, 0x41, 0x41));
+    QVERIFY(normal != QColor(0xc0, 0, 0));
+    // Resized, it keeps to the right edge.
+    form.resize(form.width() + 100, form.height());
+    QTRY_COMPARE(time->geometry().right(), form.findChild<QWidget *>("QBox")->geometry().right());
+}
+
+void TstMainForm::timeUpClosesBoxesAndFinishes_data()
+{
+    QTest::addColumn<QString>("openBox");
+    QTest::newRow("nothing open") << QString();
+    QTest::newRow("the about box") << "about";
+    QTest::newRow("the open dialog") << "open";
+}
+
+void TstMainForm::timeUpClosesBoxesAndFinishes()
+{
+    QFETCH(QString, openBox);
+    QTemporaryDir dir;
+    qint64 now = 0;
+    TMForm form;
+    form.setClock([&] { return now; });
+    // AllowFinish=0 and nothing answered: only the time can end this run.
+    chooseInDialog(capitalsWith(dir, {{"TimeLimit", "1"}, {"DisableOpenTest", "0"}}));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.findChild<QPushButton *>("OpenTestButton")->click();
+    QTRY_VERIFY(form.findChild<QWidget *>("TestPanel")->isVisible());
+    QVERIFY(!form.findChild<QPushButton *>("FinishButton")->isEnabled());
+
+    SeenMessage timeUp, result;
+    bool otherBoxOpen = false;
+    const auto answerBoth = [&] {
+        whenModalOf<QMessageBox>([&](QMessageBox *box) {
+            timeUp.text = QTextDocumentFragment::fromHtml(box->text()).toPlainText();
+            timeUp.title = box->windowTitle();
+            for (QWidget *w : QApplication::topLevelWidgets())
+                otherBoxOpen = otherBoxOpen || (w->isVisible() && w != box && w != &form);
+            box->close();
+            answerNextMessage(&result);
+        });
+    };
+    if (openBox.isEmpty()) {
+        answerBoth();
+        now = 60 * 1000;
+    } else {
+        // The box is left open at zero: the time closes it.
+        whenModal([&](QWidget *) {
+            now = 60 * 1000;
+            answerBoth();
+        });
+        if (openBox == "about")
+            form.findChild<QAction *>("N6")->trigger();
+        else
+            form.findChild<QAction *>("N2")->trigger();
+    }
+    QTRY_COMPARE(result.text.isEmpty(), false);
+    QVERIFY(!otherBoxOpen);
+    QCOMPARE(timeUp.text, QStringLiteral("Время вышло!"));
+    QCOMPARE(timeUp.title, QStringLiteral("Quivara 0.1"));
+    QVERIFY(result.text.startsWith(QStringLiteral("Тест завершен!")));
+    QVERIFY(result.text.contains(QStringLiteral("Дано ответов: 0 (0%)")));
+    QTRY_VERIFY(form.findChild<QWidget *>("OpenTestButton")->isVisible());
+    QVERIFY(!form.findChild<QLabel *>("TimeLabel")->isVisible());
+}
+
+void TstMainForm::reviewAfterResult()
+{
+    QTemporaryDir dir;
+    const QString path = capitalsWith(dir, {{"Review", "2"}, {"ShowResult", "0"}});
+    TMForm form(path);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    group->button(0)->click();
+    form.findChild<QPushButton *>("NQButton")->click();
+    group->button(0)->click();
+    SeenMessage result;
+    QString caption, text;
+    bool resultFirst = false, textHasFocus = false;
+    answerNextMessage(&result);
+    whenModalOf<ReviewBox>([&](ReviewBox *box) {
+        resultFirst = !result.text.isEmpty();
+        caption = box->windowTitle();
+        auto *view = box->findChild<QPlainTextEdit *>("ReviewText");
+        text = view->toPlainText();
+        textHasFocus = view->hasFocus();
+        QCOMPARE(box->findChild<QPushButton *>("CloseButton")->text(), QStringLiteral("Закрыть"));
+        QTest::keyClick(view, Qt::Key_Escape);
+    });
+    form.findChild<QPushButton *>("FinishButton")->click();
+    QVERIFY(resultFirst);
+    QCOMPARE(result.text, QStringLiteral("Тест завершен!"));
+    QCOMPARE(caption, QStringLiteral("Просмотр ответов"));
+    QVERIFY(textHasFocus);
+    QCOMPARE(text,
+             QStringLiteral("1. Столица Франции?\nОтвет: Лион — неверно\n"
+                            "Правильный ответ: Париж\n\n"
+                            "2. Столица Италии?\nОтвет: Рим — верно\nПравильный ответ: Рим"));
+    QVERIFY(form.findChild<QWidget *>("OpenTestButton")->isVisible());
 }
 
 QTEST_MAIN(TstMainForm)

@@ -54,17 +54,6 @@ void answerSaveChanges(const QString &button, bool *asked)
     });
 }
 
-// Types text as key presses; QTest::keyClicks knows only Latin-1 keys.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(widget, &press);
-        QApplication::sendEvent(widget, &release);
-    }
-}
-
 // A test in dir whose questions have these texts and no options.
 QString questionsTitled(const QTemporaryDir &dir, const QStringList &texts)
 {

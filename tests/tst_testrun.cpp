@@ -39,6 +39,8 @@ private slots:
     void gradeEndsTheResult_data();
     void gradeEndsTheResult();
     void reviewInOrderShown();
+    void reviewText_data();
+    void reviewText();
 };
 
 namespace {
@@ -575,6 +577,33 @@ void TstTestRun::reviewInOrderShown()
     // Without the key, no review.
     QVERIFY(run.loadTest(writeTaking(dir, QString())).ok);
     QVERIFY(run.finish().review.isEmpty());
+}
+
+void TstTestRun::reviewText_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("the student's answers")
+            << 1
+            << "1. Столица Франции?\nОтвет: Лион — неверно\n\n"
+               "2. Столица\nИспании?\nОтвет: нет ответа — неверно\n\n"
+               "3. Чётные числа?\nОтвет: 2 — верно";
+    QTest::newRow("and the correct options")
+            << 2
+            << "1. Столица Франции?\nОтвет: Лион — неверно\nПравильный ответ: Париж\n\n"
+               "2. Столица\nИспании?\nОтвет: нет ответа — неверно\nПравильный ответ: Мадрид\n\n"
+               "3. Чётные числа?\nОтвет: 2 — верно\nПравильные ответы: 2; 4";
+}
+
+void TstTestRun::reviewText()
+{
+    QFETCH(int, level);
+    const QList<ReviewItem> items{
+            {1, "Столица Франции?", "Лион", false, {"Париж"}},
+            {2, "Столица\nИспании?", QString(), false, {"Мадрид"}},
+            {3, "Чётные числа?", "2", true, {"2", "4"}},
+    };
+    QTEST(::reviewText(items, RunOptions::Review(level)), "text");
 }
 
 QTEST_GUILESS_MAIN(TstTestRun)
