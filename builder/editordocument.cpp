@@ -9,6 +9,7 @@ void EditorDocument::addQuestion(const QString &text, const QStringList &answers
 {
     m_questionTexts.append(text);
     m_answerLists.append(answers);
+    m_keepOrder.append(false);
     m_currentQuestion = int(m_questionTexts.size()) - 1;
 }
 
@@ -24,6 +25,7 @@ void EditorDocument::deleteQuestion(int index)
         return;
     m_questionTexts.removeAt(index);
     m_answerLists.removeAt(index);
+    m_keepOrder.removeAt(index);
     if (!valid(m_currentQuestion))
         m_currentQuestion = -1;
 }
@@ -50,6 +52,7 @@ void EditorDocument::clear()
 {
     m_questionTexts.clear();
     m_answerLists.clear();
+    m_keepOrder.clear();
     m_currentQuestion = -1;
 }
 
@@ -57,6 +60,13 @@ void EditorDocument::reserve(int questions)
 {
     m_questionTexts.reserve(questions);
     m_answerLists.reserve(questions);
+    m_keepOrder.reserve(questions);
+}
+
+void EditorDocument::setKeepsOptionOrder(int index, bool keep)
+{
+    if (valid(index))
+        m_keepOrder[index] = keep;
 }
 
 QString EditorDocument::caption(int index) const

@@ -16,6 +16,10 @@ public:
     const QList<QStringList> &answerLists() const { return m_answerLists; }
     QString questionText(int index) const { return m_questionTexts.value(index); }
     QStringList answers(int index) const { return m_answerLists.value(index); }
+    // Whether the question's options keep their order when a run shuffles
+    // the options of the others.
+    bool keepsOptionOrder(int index) const { return m_keepOrder.value(index); }
+    void setKeepsOptionOrder(int index, bool keep);
 
     // The question shown in the memos, or -1.
     int currentQuestion() const { return m_currentQuestion; }
@@ -41,7 +45,8 @@ public:
 
     friend bool operator==(const EditorDocument &a, const EditorDocument &b)
     {
-        return a.m_questionTexts == b.m_questionTexts && a.m_answerLists == b.m_answerLists;
+        return a.m_questionTexts == b.m_questionTexts && a.m_answerLists == b.m_answerLists
+                && a.m_keepOrder == b.m_keepOrder;
     }
     friend bool operator!=(const EditorDocument &a, const EditorDocument &b) { return !(a == b); }
 
@@ -50,5 +55,6 @@ private:
 
     QStringList m_questionTexts;
     QList<QStringList> m_answerLists;
+    QList<bool> m_keepOrder;
     int m_currentQuestion = -1;
 };

@@ -20,6 +20,8 @@ public:
     EditorDocument &document() { return m_test.document; }
     const TestSettings &settings() const { return m_test.settings; }
     void setSettings(const TestSettings &settings) { m_test.settings = settings; }
+    const RunOptions &options() const { return m_test.options; }
+    void setOptions(const RunOptions &options) { m_test.options = options; }
     const EditorTest &test() const { return m_test; }
 
     // True when a test is open and differs from what was last loaded or saved.

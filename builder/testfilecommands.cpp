@@ -18,6 +18,7 @@ Loaded loadTestFile(const QString &path)
     if (loaded.status == FileStore::Status::TooLarge)
         result.message = FileStore::tooLargeMessage(path);
     result.test.settings = TestSettings::read(doc);
+    result.test.options = RunOptions::read(doc);
     EditorDocument &questions = result.test.document;
     const QList<int> numbers = TestLayout::questionNumbers(doc, TestLayout::lastQuestion(doc));
     questions.reserve(int(numbers.size()));
@@ -35,6 +36,7 @@ Loaded loadTestFile(const QString &path)
                                       ? TestLayout::NoQuestionText
                                       : TestLayout::questionTextFromFile(question.text),
                               answers);
+        questions.setKeepsOptionOrder(questions.questionCount() - 1, !question.shuffle);
     }
     questions.setCurrentQuestion(-1);
     return result;
@@ -48,6 +50,7 @@ Saved saveTestFile(const QString &path, const EditorTest &test)
         const EditorDocument &questions = test.document;
         doc.writeInteger(TestLayout::SettingsSection, TestLayout::LastQuestionKey,
                          questions.questionCount() - 1);
+        test.options.write(doc);
         for (int n = 0; n < questions.questionCount(); ++n) {
             const QString section = TestLayout::questionSection(n);
             const QStringList answers = questions.answers(n);
@@ -56,6 +59,11 @@ Saved saveTestFile(const QString &path, const EditorTest &test)
             doc.writeInteger(section, TestLayout::LastAnswerKey, int(answers.size()) - 1);
             for (int k = 0; k < answers.size(); ++k)
                 doc.writeString(section, TestLayout::answerKey(k), answers[k]);
+            // Written only where it is off or already in the file, as the
+            // test's own run options are.
+            const bool keep = questions.keepsOptionOrder(n);
+            if (keep || doc.valueExists(section, TestLayout::ShuffleKey))
+                doc.writeBool(section, TestLayout::ShuffleKey, !keep);
         }
     });
     return Saved{ok, file.errorString()};

@@ -11,11 +11,12 @@
 struct EditorTest
 {
     TestSettings settings;
+    RunOptions options;
     EditorDocument document;
 
     friend bool operator==(const EditorTest &a, const EditorTest &b)
     {
-        return a.settings == b.settings && a.document == b.document;
+        return a.settings == b.settings && a.options == b.options && a.document == b.document;
     }
     friend bool operator!=(const EditorTest &a, const EditorTest &b) { return !(a == b); }
 };

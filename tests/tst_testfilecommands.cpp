@@ -26,6 +26,8 @@ private slots:
     void multiLineQuestionRoundTrip();
     void roundTripWithTheRunner();
     void failedSaveLeavesFileAsItWas();
+    void runOptionsRoundTripWithTheRunner();
+    void keepOrderSwitchWrittenWhereNeeded();
 };
 
 void TstTestFileCommands::loadCapitals()
@@ -192,6 +194,68 @@ void TstTestFileCommands::failedSaveLeavesFileAsItWas()
     QVERIFY(!saved.ok);
     QCOMPARE(saved.message, QStringLiteral("Unable to write to %1").arg(path));
     QVERIFY(!createTestFile(dir.filePath("no/folder.quivara"), QDateTime::currentDateTime()).ok);
+}
+
+void TstTestFileCommands::runOptionsRoundTripWithTheRunner()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("taking.quivara");
+    EditorTest test;
+    test.options.shuffleQuestions = true;
+    test.options.shuffleAnswers = true;
+    test.options.timeLimit = 25;
+    test.options.askName = true;
+    test.options.grades = true;
+    test.options.grade5 = 90;
+    test.options.grade4 = 75;
+    test.options.grade3 = 40;
+    test.options.review = RunOptions::StudentAnswers;
+    test.document.addQuestion("Чётные?");
+    test.document.setAnswersFromLines(0, {"*2", "3", "Все ответы верны"});
+    test.document.setKeepsOptionOrder(0, true);
+    test.document.addQuestion("Нечётные?");
+    test.document.setAnswersFromLines(1, {"*3", "4"});
+    QVERIFY(saveTestFile(path, test).ok);
+    // In a fresh file the keys follow LastQ, and Shuffle the last option.
+    const QByteArray bytes = fileContents(path);
+    QVERIFY(bytes.contains("LastQ=1\r\nShuffleQuestions=1\r\nShuffleAnswers=1\r\nTimeLimit=25\r\n"
+                           "AskName=1\r\nGrade5=90\r\nGrade4=75\r\nGrade3=40\r\nReview=1\r\n[Q0]"));
+    QVERIFY(bytes.contains(Cp1251::encode("A2=Все ответы верны\r\nShuffle=0\r\n[Q1]")));
+    QVERIFY(!bytes.mid(bytes.indexOf("[Q1]")).contains("Shuffle"));
+    QCOMPARE(loadTestFile(path).test, test);
+
+    TestRun run;
+    QVERIFY(run.loadTest(path).ok);
+    const RunOptions &o = run.options();
+    QCOMPARE(o, test.options);
+    QVERIFY(run.awaitsName());
+    QVERIFY(run.giveName("Ученик"));
+    QCOMPARE(run.remaining(), qint64(25) * 60 * 1000);
+    // The question that keeps its order shows its options as written.
+    const int kept = int(run.sections().indexOf("Q0"));
+    while (run.current() != kept)
+        run.next();
+    QCOMPARE(run.view().options, (QStringList{"2 ", "3", "Все ответы верны"}));
+}
+
+void TstTestFileCommands::keepOrderSwitchWrittenWhereNeeded()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.quivara");
+    QVERIFY(writeFile(path,
+                      Cp1251::encode("[Test]\r\nLastQ=1\r\n[Q0]\r\nQLabel=a\r\nLastA=0\r\n"
+                                     "A0=*x\r\nShuffle=0\r\n[Q1]\r\nQLabel=b\r\n"
+                                     "LastA=0\r\nA0=*y\r\n")));
+    EditorTest test = loadTestFile(path).test;
+    QVERIFY(test.document.keepsOptionOrder(0));
+    QVERIFY(!test.document.keepsOptionOrder(1));
+    // Turned back on, a key in the file is written as 1, never dropped.
+    test.document.setKeepsOptionOrder(0, false);
+    QVERIFY(saveTestFile(path, test).ok);
+    const QByteArray bytes = fileContents(path);
+    QVERIFY(bytes.contains("A0=*x\r\nShuffle=1\r\n[Q1]"));
+    QVERIFY(bytes.endsWith("A0=*y\r\n"));
+    QCOMPARE(loadTestFile(path).test, test);
 }
 
 QTEST_GUILESS_MAIN(TstTestFileCommands)
