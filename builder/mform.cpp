@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTabWidget>
 
 namespace {
@@ -46,6 +48,18 @@ QCheckBox *checkBox(QWidget *parent, const QString &text, const char *name, int 
     c->setObjectName(QLatin1String(name));
     c->setGeometry(3, top, 505, 17);
     return c;
+}
+
+QSpinBox *numberBox(QWidget *parent, const char *name, const QRect &geometry, int high,
+                    QLabel *caption)
+{
+    auto *box = new QSpinBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setGeometry(geometry);
+    box->setRange(0, high);
+    caption->setBuddy(box);
+    box->setAccessibleName(caption->text());
+    return box;
 }
 
 // The editor's menu items have no images.
@@ -87,6 +101,7 @@ TForm1::TForm1(const QString &testPath, QWidget *parent)
     setCentralWidget(Pages);
     createSettingsPage();
     createQuestionsPage();
+    createRunPage();
     Pages->setCurrentIndex(1);
     Pages->hide();
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
@@ -203,6 +218,13 @@ void TForm1::createQuestionsPage()
     QDelButton->setGeometry(104, 383, 95, 25);
     QLabel_->setEnabled(false);
     AnsList->setEnabled(false);
+    // At the right of the options' caption, where it covers nothing.
+    KeepOrder = new QCheckBox(QStringLiteral("Не перемешивать варианты"), page);
+    KeepOrder->setObjectName(QStringLiteral("KeepOrder"));
+    KeepOrder->setGeometry(451, 180, 200, 17);
+    KeepOrder->setLayoutDirection(Qt::RightToLeft); // the box at the right edge
+    KeepOrder->setEnabled(false);
+    connect(KeepOrder, &QCheckBox::toggled, this, &TForm1::KeepOrderClick);
 
     auto *anchors = new Anchors(page);
     // The places above are those of a window of the designed size. The tab
@@ -221,11 +243,13 @@ void TForm1::createQuestionsPage()
     anchors->anchor(QDelButton, Qt::LeftEdge | Qt::BottomEdge);
     anchors->anchor(label5, Qt::LeftEdge | Qt::TopEdge);
     anchors->anchor(label6, Qt::LeftEdge | Qt::TopEdge);
+    anchors->anchor(KeepOrder, Qt::RightEdge | Qt::TopEdge);
 
     QWidget::setTabOrder(Qlist, QLabel_);
     QWidget::setTabOrder(QLabel_, QDelButton);
     QWidget::setTabOrder(QDelButton, QAddButton);
     QWidget::setTabOrder(QAddButton, AnsList);
+    QWidget::setTabOrder(AnsList, KeepOrder);
 
     connect(Qlist, &QListWidget::itemSelectionChanged, this, &TForm1::QlistClick);
     connect(Qlist, &QListWidget::itemClicked, this, &TForm1::QlistClick);
@@ -233,6 +257,50 @@ void TForm1::createQuestionsPage()
     connect(AnsList, &QPlainTextEdit::textChanged, this, &TForm1::AnsListChange);
     connect(QAddButton, &QPushButton::clicked, this, &TForm1::QAddButtonClick);
     connect(QDelButton, &QPushButton::clicked, this, &TForm1::QDelButtonClick);
+}
+
+void TForm1::createRunPage()
+{
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("RunPage"));
+    Pages->addTab(page, QStringLiteral("Проведение"));
+    ShuffleQuestions
+            = checkBox(page, QStringLiteral("Перемешивать вопросы"), "ShuffleQuestions", 18);
+    ShuffleAnswers
+            = checkBox(page, QStringLiteral("Перемешивать варианты ответов"), "ShuffleAnswers", 41);
+    TimeLimit = numberBox(
+            page, "TimeLimit", QRect(250, 70, 80, 24), RunOptions::MaxTimeLimit,
+            label(page, QStringLiteral("Ограничение времени, мин (0 — нет):"), "Label7", {3, 73}));
+    AskName = checkBox(page, QStringLiteral("Спрашивать фамилию и имя"), "AskName", 105);
+    Grades = checkBox(page, QStringLiteral("Выставлять оценку"), "Grades", 138);
+    Grade5 = numberBox(page, "Grade5", QRect(120, 162, 80, 24), 100,
+                       label(page, QStringLiteral("на 5 от, %"), "Label8", {23, 165}));
+    Grade4 = numberBox(page, "Grade4", QRect(120, 192, 80, 24), 100,
+                       label(page, QStringLiteral("на 4 от, %"), "Label9", {23, 195}));
+    Grade3 = numberBox(page, "Grade3", QRect(120, 222, 80, 24), 100,
+                       label(page, QStringLiteral("на 3 от, %"), "Label10", {23, 225}));
+    GradeError = new QLabel(page);
+    GradeError->setObjectName(QStringLiteral("GradeError"));
+    GradeError->setTextFormat(Qt::PlainText);
+    GradeError->setWordWrap(true);
+    GradeError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    GradeError->setGeometry(215, 165, 436, 80);
+    useTextColour(GradeError, true);
+    QLabel *reviewCaption
+            = label(page, QStringLiteral("Просмотр ответов после теста:"), "Label11", {3, 262});
+    Review = new QComboBox(page);
+    Review->setObjectName(QStringLiteral("Review"));
+    Review->setGeometry(250, 259, 260, 24);
+    Review->addItems({QStringLiteral("нет"), QStringLiteral("ответы ученика"),
+                      QStringLiteral("ответы и правильные варианты")});
+    reviewCaption->setBuddy(Review);
+    Review->setAccessibleName(reviewCaption->text());
+
+    for (QCheckBox *box : {ShuffleQuestions, ShuffleAnswers, AskName, Grades})
+        connect(box, &QCheckBox::toggled, this, &TForm1::RunOptionsChange);
+    for (QSpinBox *box : {TimeLimit, Grade5, Grade4, Grade3})
+        connect(box, &QSpinBox::valueChanged, this, &TForm1::RunOptionsChange);
+    connect(Review, &QComboBox::currentIndexChanged, this, &TForm1::RunOptionsChange);
 }
 
 QFileDialog *TForm1::openDialog()
@@ -274,6 +342,8 @@ void TForm1::SelectQuestion(int index)
     AnsList->setEnabled(true);
     QLabel_->setPlainText(m_session.document().questionText(index));
     AnsList->setPlainText(m_session.document().answers(index).join(u'\n'));
+    KeepOrder->setEnabled(true);
+    KeepOrder->setChecked(m_session.document().keepsOptionOrder(index));
     Updating = false;
 }
 
@@ -286,6 +356,8 @@ void TForm1::ClearSelection()
     m_session.document().setCurrentQuestion(-1);
     QLabel_->setEnabled(false);
     AnsList->setEnabled(false);
+    KeepOrder->setChecked(false);
+    KeepOrder->setEnabled(false);
     Updating = false;
 }
 
@@ -362,6 +434,12 @@ void TForm1::AnsListChange()
                                              AnsList->lines());
 }
 
+void TForm1::KeepOrderClick(bool keep)
+{
+    if (!Updating && m_session.document().currentQuestion() >= 0)
+        m_session.document().setKeepsOptionOrder(m_session.document().currentQuestion(), keep);
+}
+
 void TForm1::QlistClick()
 {
     // A question left without text gets the placeholder before another is shown.
@@ -390,6 +468,7 @@ bool TForm1::LoadTestFile(const QString &path)
     N3->setEnabled(true);
     N4->setEnabled(true);
     showSettings(m_session.settings());
+    showRunOptions(m_session.options());
     RebuildQuestionList();
     return true;
 }
@@ -453,6 +532,62 @@ void TForm1::showSettings(const TestSettings &settings)
     DisableOpenTest->setChecked(settings.disableOpenTest);
     ExitOnComplete->setChecked(settings.exitOnComplete);
     Updating = updating;
+}
+
+void TForm1::RunOptionsChange()
+{
+    for (QSpinBox *box : {Grade5, Grade4, Grade3})
+        box->setEnabled(Grades->isChecked());
+    if (Updating)
+        return;
+    RunOptions options;
+    options.shuffleQuestions = ShuffleQuestions->isChecked();
+    options.shuffleAnswers = ShuffleAnswers->isChecked();
+    options.timeLimit = TimeLimit->value();
+    options.askName = AskName->isChecked();
+    options.grades = Grades->isChecked();
+    options.grade5 = Grade5->value();
+    options.grade4 = Grade4->value();
+    options.grade3 = Grade3->value();
+    options.review = RunOptions::Review(Review->currentIndex());
+    // Thresholds out of order are refused: the test keeps its last sound
+    // set until the fields are put right.
+    QString error;
+    if (options.grades && options.grade5 < options.grade4)
+        error = QStringLiteral("Порог оценки 5 не может быть ниже порога оценки 4.");
+    else if (options.grades && options.grade4 < options.grade3)
+        error = QStringLiteral("Порог оценки 4 не может быть ниже порога оценки 3.");
+    GradeError->setText(error);
+    for (QSpinBox *box : {Grade5, Grade4, Grade3})
+        box->setAccessibleDescription(error);
+    if (!error.isEmpty()) {
+        const RunOptions &held = m_session.options();
+        options.grades = held.grades;
+        options.grade5 = held.grade5;
+        options.grade4 = held.grade4;
+        options.grade3 = held.grade3;
+    }
+    m_session.setOptions(options);
+}
+
+void TForm1::showRunOptions(const RunOptions &options)
+{
+    const bool updating = Updating;
+    Updating = true;
+    ShuffleQuestions->setChecked(options.shuffleQuestions);
+    ShuffleAnswers->setChecked(options.shuffleAnswers);
+    TimeLimit->setValue(options.timeLimit);
+    AskName->setChecked(options.askName);
+    Grades->setChecked(options.grades);
+    // Thresholds a test does not set are offered as the usual ones.
+    const RunOptions usual;
+    Grade5->setValue(options.grades ? options.grade5 : usual.grade5);
+    Grade4->setValue(options.grades ? options.grade4 : usual.grade4);
+    Grade3->setValue(options.grades ? options.grade3 : usual.grade3);
+    Review->setCurrentIndex(int(options.review));
+    GradeError->clear();
+    Updating = updating;
+    RunOptionsChange(); // the thresholds' enabled state
 }
 
 bool TForm1::saveChangesIfWanted()

@@ -6,6 +6,8 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
+class QSpinBox;
 class QFileDialog;
 class QLabel;
 class QLineEdit;
@@ -15,9 +17,9 @@ class QuestionList;
 class FileSafeMemo;
 class TAboutBox;
 
-// The editor's main window: a settings page and a questions page over the
-// test open in the editor. Questions live in an EditorDocument that every
-// keystroke updates; the settings live in the page's widgets.
+// The editor's main window: a settings page, a questions page and a page of
+// how the test is taken, over the test open in the editor. Questions live in an EditorDocument that
+// every keystroke updates; the settings live in the page's widgets.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -48,6 +50,8 @@ private slots:
     void AnsListChange();
     void QlistClick();
     void SettingsChange();
+    void RunOptionsChange();
+    void KeepOrderClick(bool keep);
     void N7Click();
     void N2Click();
     void N3Click();
@@ -60,6 +64,7 @@ private:
     void createMenu();
     void createSettingsPage();
     void createQuestionsPage();
+    void createRunPage();
     QFileDialog *openDialog();
     QFileDialog *saveDialog();
 
@@ -76,6 +81,7 @@ private:
     void offerRecoveryCopy(const QString &path);
     TestSettings shownSettings() const;
     void showSettings(const TestSettings &settings);
+    void showRunOptions(const RunOptions &options);
     bool saveChangesIfWanted();
 
     EditorSession m_session;
@@ -91,6 +97,17 @@ private:
     QCheckBox *ShowResult = nullptr;
     QCheckBox *DisableOpenTest = nullptr;
     QCheckBox *ExitOnComplete = nullptr;
+    QCheckBox *ShuffleQuestions = nullptr;
+    QCheckBox *ShuffleAnswers = nullptr;
+    QSpinBox *TimeLimit = nullptr;
+    QCheckBox *AskName = nullptr;
+    QCheckBox *Grades = nullptr;
+    QSpinBox *Grade5 = nullptr;
+    QSpinBox *Grade4 = nullptr;
+    QSpinBox *Grade3 = nullptr;
+    QLabel *GradeError = nullptr;
+    QComboBox *Review = nullptr;
+    QCheckBox *KeepOrder = nullptr;
     QuestionList *Qlist = nullptr;
     FileSafeMemo *QLabel_ = nullptr;
     FileSafeMemo *AnsList = nullptr;

@@ -233,12 +233,17 @@ void TMForm::loadTest(const QString &path)
     showView(m_run.view());
     if (!message.isEmpty())
         showMessage(this, ProgramTitle, message);
-    if (m_run.awaitsName())
+    // A test opened from the command line asks once the window is on screen.
+    if (m_run.awaitsName() && isVisible())
         askName();
+    else if (m_run.awaitsName())
+        QTimer::singleShot(0, this, &TMForm::askName);
 }
 
 void TMForm::askName()
 {
+    if (!m_run.awaitsName())
+        return;
     NameBox box(ProgramTitle, this);
     if (box.exec() == QDialog::Accepted && m_run.giveName(box.name())) {
         showView(m_run.view());

@@ -7,4 +7,5 @@ runtime=$(mktemp -d)
 chmod 700 "$runtime"
 XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s "-screen 0 1024x768x24" \
-    build/tools/quivara-screenshots docs/screenshots samples/geography.quivara
+    build/tools/quivara-screenshots docs/screenshots samples/geography.quivara \
+    samples/geography-exam.quivara

@@ -23,6 +23,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -147,6 +148,9 @@ private slots:
     void settingsPageTabOrder();
     void typeAheadStartsAfreshAfterAPause();
     void saveDialogOffersLastChosenName();
+    void runPageShowsAndSetsKeys();
+    void gradeThresholds();
+    void keepOrderPerQuestion();
 };
 
 void TstMForm::initTestCase()
@@ -572,7 +576,7 @@ void TstMForm::questionsPageGeometry()
     QCOMPARE(geometryOf("Label4"), QRect(205, 340, 446, 37));
     QCOMPARE(geometryOf("QAddButton"), QRect(3, 383, 95, 25));
     QCOMPARE(geometryOf("QDelButton"), QRect(104, 383, 95, 25));
-    // Larger by 100 × 50: the anchors stretch and move as the Part says.
+    // Larger by 100 × 50: each widget keeps to its anchored edges.
     e.form.resize(e.form.size() + QSize(100, 50));
     QTRY_COMPARE(geometryOf("Qlist"), QRect(3, 3, 196, 424));
     QCOMPARE(geometryOf("QLabel"), QRect(205, 25, 546, 149));
@@ -728,6 +732,148 @@ void TstMForm::saveDialogOffersLastChosenName()
     chooseInDialog(dir.filePath("вторая.quivara"), &offered);
     e.form.findChild<QAction *>("N4")->trigger();
     QCOMPARE(offered, QStringLiteral("первая копия.quivara"));
+}
+
+void TstMForm::runPageShowsAndSetsKeys()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    const QByteArray before = fileContents(path);
+    Editor e(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+    auto *pages = e.form.findChild<QTabWidget *>("Pages");
+    QCOMPARE(pages->count(), 3);
+    QCOMPARE(pages->tabText(2), QStringLiteral("Проведение"));
+    pages->setCurrentIndex(2);
+    auto *shuffleQuestions = e.form.findChild<QCheckBox *>("ShuffleQuestions");
+    auto *time = e.form.findChild<QSpinBox *>("TimeLimit");
+    auto *askName = e.form.findChild<QCheckBox *>("AskName");
+    auto *review = e.form.findChild<QComboBox *>("Review");
+    QTRY_VERIFY(shuffleQuestions->isVisible());
+    // A test without the keys shows their defaults, and saving it unchanged
+    // writes exactly what was there.
+    QVERIFY(!shuffleQuestions->isChecked());
+    QCOMPARE(time->value(), 0);
+    QCOMPARE(review->currentText(), QStringLiteral("нет"));
+    QCOMPARE(review->count(), 3);
+    QCOMPARE(review->itemText(2), QStringLiteral("ответы и правильные варианты"));
+    QVERIFY(!e.form.isModified());
+    e.form.findChild<QAction *>("N3")->trigger();
+    QCOMPARE(fileContents(path), before);
+
+    // Each control changes the test at once, by mouse or keyboard.
+    QTest::mouseClick(shuffleQuestions, Qt::LeftButton, {},
+                      QPoint(8, shuffleQuestions->height() / 2));
+    QVERIFY(e.form.isModified());
+    time->setFocus();
+    QTest::keyClick(time, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(time, "30");
+    askName->setFocus();
+    QTest::keyClick(askName, Qt::Key_Space);
+    review->setFocus();
+    QTest::keyClick(review, Qt::Key_Down);
+    e.form.findChild<QAction *>("N3")->trigger();
+    QVERIFY(!e.form.isModified());
+    const RunOptions saved = RunOptions::read(IniDocument::parse(fileContents(path)));
+    QVERIFY(saved.shuffleQuestions);
+    QVERIFY(!saved.shuffleAnswers);
+    QCOMPARE(saved.timeLimit, 30);
+    QVERIFY(saved.askName);
+    QCOMPARE(saved.review, RunOptions::StudentAnswers);
+    // Back to the defaults: a change again, and the keys stay in the file.
+    QTest::mouseClick(shuffleQuestions, Qt::LeftButton, {},
+                      QPoint(8, shuffleQuestions->height() / 2));
+    QVERIFY(e.form.isModified());
+    e.form.findChild<QAction *>("N3")->trigger();
+    QVERIFY(fileContents(path).contains("ShuffleQuestions=0\r\n"));
+
+    // Opened again, the page shows what the file holds.
+    Editor again(path);
+    QCOMPARE(again.form.findChild<QSpinBox *>("TimeLimit")->value(), 30);
+    QVERIFY(again.form.findChild<QCheckBox *>("AskName")->isChecked());
+    QCOMPARE(again.form.findChild<QComboBox *>("Review")->currentIndex(), 1);
+    QVERIFY(!again.form.isModified());
+    QCOMPARE(QAccessible::queryAccessibleInterface(again.form.findChild<QSpinBox *>("TimeLimit"))
+                     ->text(QAccessible::Name),
+             QStringLiteral("Ограничение времени, мин (0 — нет):"));
+}
+
+void TstMForm::gradeThresholds()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    Editor e(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+    e.form.findChild<QTabWidget *>("Pages")->setCurrentIndex(2);
+    auto *grades = e.form.findChild<QCheckBox *>("Grades");
+    auto *g5 = e.form.findChild<QSpinBox *>("Grade5");
+    auto *g4 = e.form.findChild<QSpinBox *>("Grade4");
+    auto *g3 = e.form.findChild<QSpinBox *>("Grade3");
+    auto *error = e.form.findChild<QLabel *>("GradeError");
+    QTRY_VERIFY(grades->isVisible());
+    QVERIFY(!g5->isEnabled());
+    QTest::mouseClick(grades, Qt::LeftButton, {}, QPoint(8, grades->height() / 2));
+    QVERIFY(g5->isEnabled());
+    QCOMPARE((QList<int>{g5->value(), g4->value(), g3->value()}), (QList<int>{85, 70, 50}));
+    QVERIFY(e.form.isModified());
+
+    // 4 above 5 is refused, with the reason beside the fields.
+    g4->setFocus();
+    QTest::keyClick(g4, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(g4, "90");
+    QVERIFY(error->isVisible());
+    QCOMPARE(error->text(), QStringLiteral("Порог оценки 5 не может быть ниже порога оценки 4."));
+    e.form.findChild<QAction *>("N3")->trigger();
+    RunOptions saved = RunOptions::read(IniDocument::parse(fileContents(path)));
+    QCOMPARE((QList<int>{saved.grade5, saved.grade4, saved.grade3}), (QList<int>{85, 70, 50}));
+    // Put right, it is taken.
+    QTest::keyClick(g4, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(g4, "80");
+    QCOMPARE(error->text(), QString());
+    g3->setFocus();
+    QTest::keyClick(g3, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(g3, "81");
+    QCOMPARE(error->text(), QStringLiteral("Порог оценки 4 не может быть ниже порога оценки 3."));
+    QTest::keyClick(g3, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(g3, "80");
+    QCOMPARE(error->text(), QString());
+    e.form.findChild<QAction *>("N3")->trigger();
+    saved = RunOptions::read(IniDocument::parse(fileContents(path)));
+    QVERIFY(saved.grades);
+    QCOMPARE((QList<int>{saved.grade5, saved.grade4, saved.grade3}), (QList<int>{85, 80, 80}));
+
+    // Turned off, the three keys are written empty.
+    QTest::mouseClick(grades, Qt::LeftButton, {}, QPoint(8, grades->height() / 2));
+    e.form.findChild<QAction *>("N3")->trigger();
+    QVERIFY(fileContents(path).contains("Grade5=\r\nGrade4=\r\nGrade3=\r\n"));
+}
+
+void TstMForm::keepOrderPerQuestion()
+{
+    QTemporaryDir dir;
+    const QString path = copyOf(dir, "capitals.quivara");
+    Editor e(path);
+    QVERIFY(QTest::qWaitForWindowExposed(&e.form));
+    auto *keep = e.form.findChild<QCheckBox *>("KeepOrder");
+    QCOMPARE(keep->text(), QStringLiteral("Не перемешивать варианты"));
+    QVERIFY(!keep->isEnabled());
+    // Placed where it covers none of the page's widgets.
+    for (const char *name : {"Qlist", "QLabel", "AnsList", "Label4", "Label5", "Label6"}) {
+        QVERIFY2(!keep->geometry().intersects(e.form.findChild<QWidget *>(name)->geometry()), name);
+    }
+    e.click(1);
+    QVERIFY(keep->isEnabled());
+    QVERIFY(!keep->isChecked());
+    QTest::mouseClick(keep, Qt::LeftButton, {}, QPoint(keep->width() - 8, keep->height() / 2));
+    QVERIFY(e.form.isModified());
+    e.click(0);
+    QVERIFY(!keep->isChecked());
+    e.click(1);
+    QVERIFY(keep->isChecked());
+    e.form.findChild<QAction *>("N3")->trigger();
+    const QByteArray bytes = fileContents(path);
+    QVERIFY(bytes.endsWith(Cp1251::encode("A1=Милан\r\nShuffle=0\r\n")));
+    QCOMPARE(bytes.count("Shuffle"), 1);
 }
 
 QTEST_MAIN(TstMForm)

@@ -4,9 +4,11 @@
 #include "mainform.h"
 #include "mform.h"
 #include "radiogroup.h"
+#include "runboxes.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QMessageBox>
@@ -53,6 +55,19 @@ void saveNextModal(const QString &name)
     });
 }
 
+// Saves the next modal window of type Box, then closes it.
+template<typename Box>
+void saveNextModalOf(const QString &name)
+{
+    QTimer::singleShot(300, [name] {
+        auto *box = qobject_cast<Box *>(QApplication::activeModalWidget());
+        if (!box)
+            return saveNextModalOf<Box>(name);
+        save(box, name);
+        box->close();
+    });
+}
+
 void runnerShots(const QString &sample)
 {
     TMForm start;
@@ -81,8 +96,47 @@ void runnerShots(const QString &sample)
     form.findChild<QAction *>("N6")->trigger();
 }
 
-void builderShots(const QString &sample)
+// A timed test that asks the name and shows a review.
+void examShots(const QString &exam)
 {
+    QTimer::singleShot(300, [] {
+        auto *box = qobject_cast<NameBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        box->findChild<QLineEdit *>("StudentName")->setText(QStringLiteral("Иванова Анна"));
+        save(box, "runner-name");
+        box->accept();
+    });
+    TMForm form(exam);
+    form.show();
+    while (!form.findChild<QWidget *>("TestPanel")->isVisible())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    auto *next = form.findChild<QPushButton *>("NQButton");
+    group->button(0)->click();
+    save(&form, "runner-timed");
+    for (int i = 0; i < 5; ++i) {
+        next->click();
+        group->button(1)->click();
+    }
+    saveNextModal("runner-exam-result");
+    QTimer::singleShot(300, [] {
+        // After the result box: the review.
+        saveNextModalOf<ReviewBox>("runner-review");
+    });
+    form.findChild<QPushButton *>("FinishButton")->click();
+}
+
+void builderShots(const QString &sample, const QString &exam)
+{
+    {
+        TForm1 form(exam);
+        form.show();
+        form.findChild<QListWidget *>("Qlist")->setCurrentRow(5);
+        save(&form, "builder-exam-questions");
+        form.findChild<QTabWidget *>("Pages")->setCurrentIndex(2);
+        save(&form, "builder-exam-run");
+    }
     TForm1 form(sample);
     form.show();
     auto *list = form.findChild<QListWidget *>("Qlist");
@@ -90,6 +144,8 @@ void builderShots(const QString &sample)
     save(&form, "builder-questions");
     form.findChild<QTabWidget *>("Pages")->setCurrentIndex(0);
     save(&form, "builder-settings");
+    form.findChild<QTabWidget *>("Pages")->setCurrentIndex(2);
+    save(&form, "builder-run");
     saveNextModal("builder-about");
     form.findChild<QAction *>("N10")->trigger();
 }
@@ -102,13 +158,14 @@ int main(int argc, char *argv[])
     QTranslator qtTranslation;
     Application::installQtTranslation(qtTranslation);
     const QStringList args = QApplication::arguments();
-    if (args.size() < 3) {
-        std::fputs("usage: quivara-screenshots OUTPUT_DIR SAMPLE_TEST\n", stderr);
+    if (args.size() < 4) {
+        std::fputs("usage: quivara-screenshots OUTPUT_DIR SAMPLE_TEST TIMED_TEST\n", stderr);
         return 2;
     }
     outputDir = args[1];
     QDir().mkpath(outputDir);
     runnerShots(args[2]);
-    builderShots(args[2]);
+    examShots(args[3]);
+    builderShots(args[2], args[3]);
     return 0;
 }

@@ -13,7 +13,8 @@ for path in ./usr/bin/quivara ./usr/bin/quivara-builder \
         ./usr/share/icons/hicolor/scalable/apps/org.example.Quivara.svg \
         ./usr/share/icons/hicolor/scalable/apps/org.example.QuivaraBuilder.svg \
         ./usr/share/icons/hicolor/scalable/mimetypes/application-x-quivara.svg \
-        ./usr/share/quivara/samples/geography.quivara; do
+        ./usr/share/quivara/samples/geography.quivara \
+        ./usr/share/quivara/samples/geography-exam.quivara; do
     grep -qxF "$path" <<<"$contents" || { echo "missing from the package: $path"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
