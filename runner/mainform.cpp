@@ -270,8 +270,15 @@ void TMForm::showView(const RunView &view)
     N2->setEnabled(view.openTestEnabled);
     OpenTestButton->setVisible(view.startButtonVisible);
     TestPanel->setVisible(view.questionViewVisible);
+    showTimeLeft(view);
+}
 
-    TimeLabel->setText(view.timeLeft);
+void TMForm::showTimeLeft(const RunView &view)
+{
+    // Only the time changes with the clock: the rest of the window, and what
+    // a screen reader is reading in it, stays untouched.
+    if (TimeLabel->text() != view.timeLeft)
+        TimeLabel->setText(view.timeLeft);
     TimeLabel->setVisible(!view.timeLeft.isEmpty());
     useTextColour(TimeLabel, view.timeRunningOut);
     if (view.timeLeft.isEmpty())
@@ -283,7 +290,7 @@ void TMForm::showView(const RunView &view)
 void TMForm::tick()
 {
     if (!m_run.updateClock()) {
-        showView(m_run.view());
+        showTimeLeft(m_run.view());
         return;
     }
     // Time is up: whatever box is open closes first. Its own event loop

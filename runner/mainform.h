@@ -53,6 +53,7 @@ private:
     void loadTest(const QString &path);
     void askName();
     void showView(const RunView &view);
+    void showTimeLeft(const RunView &view);
     void tick();
     void closeOpenBoxes();
     void endRun(const TestRun::Finish &finish);
