@@ -727,9 +727,14 @@ void TstMainForm::nameBox_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("fromCommandLine");
     QTest::addColumn<QString>("title");
-    QTest::newRow("a name") << " Иванова Анна " << false << "Quivara 0.1 - Столицы - Иванова Анна";
-    QTest::newRow("cancelled") << "Петров" << true << "Quivara 0.1 - Столицы";
+    QTest::newRow("a name") << " Иванова Анна " << false << false
+                            << "Quivara 0.1 - Столицы - Иванова Анна";
+    QTest::newRow("cancelled") << "Петров" << true << false << "Quivara 0.1 - Столицы";
+    // Asked once the window is on screen.
+    QTest::newRow("from the command line")
+            << "Сидоров" << false << true << "Quivara 0.1 - Столицы - Сидоров";
 }
 
 void TstMainForm::nameBox()
@@ -738,13 +743,14 @@ void TstMainForm::nameBox()
     QFETCH(bool, cancel);
     QTemporaryDir dir;
     const QString path = capitalsWith(dir, {{"AskName", "1"}});
-    TMForm form;
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QFETCH(bool, fromCommandLine);
+    TMForm form(fromCommandLine ? path : QString());
+    bool windowShownFirst = !fromCommandLine;
     bool questionsHidden = false;
     bool okRefusedBlank = false;
     QString caption, label;
     whenModalOf<NameBox>([&](NameBox *box) {
+        windowShownFirst = windowShownFirst || form.isVisible();
         caption = box->windowTitle();
         label = box->findChild<QLabel *>()->text();
         questionsHidden = !form.findChild<QWidget *>("TestPanel")->isVisible();
@@ -762,8 +768,14 @@ void TstMainForm::nameBox()
         else
             QTest::keyClick(edit, Qt::Key_Return);
     });
-    chooseInDialog(path);
-    form.findChild<QPushButton *>("OpenTestButton")->click();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    if (!fromCommandLine) {
+        chooseInDialog(path);
+        form.findChild<QPushButton *>("OpenTestButton")->click();
+    }
+    QTRY_VERIFY(!caption.isEmpty());
+    QVERIFY(windowShownFirst);
     QCOMPARE(caption, QStringLiteral("Quivara 0.1"));
     QCOMPARE(label, QStringLiteral("Фамилия и имя:"));
     QVERIFY(questionsHidden);
