@@ -1,0 +1,162 @@
+#include "aiken.h"
+
+#include "testlayout.h"
+#include "text.h"
+
+#include <QRegularExpression>
+
+namespace Aiken {
+
+namespace {
+
+constexpr int Letters = 26;
+
+struct Pending
+{
+    int line = 0; // where the question starts
+    QStringList text;
+    QStringList options;
+    QList<int> optionLines;
+    bool broken = false;
+
+    bool open() const { return line > 0; }
+};
+
+// Adds the pending question to test when it is whole; reports it otherwise.
+void finishQuestion(Pending &q, QChar answer, int answerLine, Read &result)
+{
+    const int index = int(answer.unicode()) - 'A';
+    if (q.broken) {
+        // Already reported where it broke.
+    } else if (q.options.isEmpty()) {
+        result.report.append({q.line, QStringLiteral("вопрос без вариантов ответа пропущен")});
+    } else if (index < 0 || index >= q.options.size()) {
+        result.report.append({answerLine,
+                              QStringLiteral("ответ %1 не найден среди вариантов, вопрос пропущен")
+                                      .arg(answer)});
+    } else {
+        QStringList options;
+        for (int i = 0; i < q.options.size(); ++i) {
+            QString option
+                    = InterchangeText::storable(q.options[i], q.optionLines[i], result.report);
+            // A wrong option cannot begin with the mark of a correct one.
+            while (option.startsWith(TestLayout::CorrectMark))
+                option.remove(0, 1);
+            options.append(i == index ? TestLayout::CorrectMark + option : option);
+        }
+        const QString text = InterchangeText::storable(q.text.join(u'\n'), q.line, result.report);
+        result.test.document.addQuestion(text, options);
+    }
+    q = Pending();
+}
+
+} // namespace
+
+Read read(const QByteArray &bytes)
+{
+    static const QRegularExpression option(QStringLiteral("^([A-Z])[.)](?:\\s+(.*))?$"));
+    static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(\\S*)\\s*$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
+    Read result;
+    const QStringList lines = InterchangeText::decodeInput(bytes).split(lineBreak);
+    Pending q;
+    for (int i = 0; i < lines.size(); ++i) {
+        const int number = i + 1;
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty()) {
+            if (q.open() && !q.options.isEmpty() && !q.broken) {
+                result.report.append({q.line, QStringLiteral("вопрос без строки ANSWER пропущен")});
+                q = Pending();
+            }
+            continue;
+        }
+        if (const QRegularExpressionMatch m = answer.match(line); m.hasMatch()) {
+            const QString letter = m.captured(1).toUpper();
+            if (!q.open()) {
+                result.report.append({number, QStringLiteral("строка ANSWER без вопроса")});
+                continue;
+            }
+            finishQuestion(q, letter.size() == 1 ? letter[0] : QChar(u'?'), number, result);
+            continue;
+        }
+        if (const QRegularExpressionMatch m = option.match(line); q.open() && m.hasMatch()) {
+            const QChar letter = m.captured(1)[0];
+            if (!q.broken && letter.unicode() != 'A' + q.options.size()) {
+                result.report.append(
+                        {number,
+                         QStringLiteral("вариант %1 не на своём месте, вопрос пропущен")
+                                 .arg(letter)});
+                q.broken = true;
+            }
+            if (m.captured(2).trimmed().isEmpty() && !q.broken) {
+                result.report.append(
+                        {number, QStringLiteral("пустой вариант ответа, вопрос пропущен")});
+                q.broken = true;
+            }
+            q.options.append(m.captured(2).trimmed());
+            q.optionLines.append(number);
+            continue;
+        }
+        if (!q.open()) {
+            q.line = number;
+            q.text.append(line);
+        } else if (q.options.isEmpty()) {
+            q.text.append(line); // the question goes on
+        } else if (!q.broken) {
+            result.report.append(
+                    {number, QStringLiteral("строка не вариант и не ANSWER, вопрос пропущен")});
+            q.broken = true;
+        }
+    }
+    if (q.open() && !q.broken)
+        result.report.append({q.line, QStringLiteral("вопрос без строки ANSWER пропущен")});
+    return result;
+}
+
+QByteArray write(const EditorTest &test, Report &report)
+{
+    QString out;
+    const EditorDocument &doc = test.document;
+    for (int n = 0; n < doc.questionCount(); ++n) {
+        const QStringList options = doc.answers(n);
+        int correct = -1;
+        int correctCount = 0;
+        for (int i = 0; i < options.size(); ++i) {
+            if (TestLayout::isCorrect(options[i])) {
+                correct = i;
+                ++correctCount;
+            }
+        }
+        const auto skip = [&](const QString &why) {
+            report.append({0, QStringLiteral("вопрос %1 пропущен: %2").arg(n + 1).arg(why)});
+        };
+        if (doc.questionText(n).trimmed().isEmpty()) {
+            skip(QStringLiteral("нет текста вопроса"));
+            continue;
+        }
+        if (correctCount == 0) {
+            skip(QStringLiteral("нет правильного ответа"));
+            continue;
+        }
+        if (correctCount > 1) {
+            skip(QStringLiteral("несколько правильных ответов, а в Aiken он один"));
+            continue;
+        }
+        if (options.size() > Letters) {
+            skip(QStringLiteral("больше %1 вариантов ответа").arg(Letters));
+            continue;
+        }
+        // The question is one line in this format.
+        QString text = doc.questionText(n);
+        out += text.replace(u'\n', u' ').trimmed() + u'\n';
+        for (int i = 0; i < options.size(); ++i) {
+            const QString option = i == correct ? options[i].mid(1) : options[i];
+            out += QChar(u'A' + i) + QStringLiteral(". ") + option.trimmed() + u'\n';
+        }
+        out += QStringLiteral("ANSWER: ") + QChar(u'A' + correct) + QStringLiteral("\n\n");
+    }
+    return out.toUtf8();
+}
+
+} // namespace Aiken

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "report.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Text moving between the test file and other formats.
+namespace InterchangeText {
+
+// Input files: UTF-8, with or without a byte order mark, or Windows-1251
+// where the bytes are not valid UTF-8.
+QString decodeInput(const QByteArray &bytes);
+
+// A text as the test file can hold it: characters the file lacks become
+// "?" and one over the value limit is cut, each reported at line.
+QString storable(const QString &text, int line, Report &report);
+
+} // namespace InterchangeText

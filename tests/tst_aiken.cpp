@@ -1,0 +1,145 @@
+#include "aiken.h"
+#include "cp1251.h"
+#include "text.h"
+
+#include <QTest>
+
+class TstAiken : public QObject
+{
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void decodeInput_data();
+    void decodeInput();
+    void storableText();
+    void write();
+    void roundTrip();
+};
+
+namespace {
+
+// Each question as "text|option|option..." with its correct options marked.
+QStringList questions(const EditorTest &test)
+{
+    QStringList out;
+    for (int n = 0; n < test.document.questionCount(); ++n)
+        out.append(
+                (QStringList{test.document.questionText(n)} + test.document.answers(n)).join(u'|'));
+    return out;
+}
+
+QStringList reportText(const Report &report)
+{
+    QStringList out;
+    for (const ReportLine &r : report)
+        out.append(QString::number(r.line) + u' ' + r.message);
+    return out;
+}
+
+} // namespace
+
+void TstAiken::read_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("report");
+
+    QTest::newRow("two questions, both option styles")
+            << QByteArray("Столица Франции?\nA. Лион\nB. Париж\nANSWER: B\n\n"
+                          "2 + 2 =\nA) 3\nB) 4\nC) 5\nANSWER: B\n")
+            << QStringList{"Столица Франции?|Лион|*Париж", "2 + 2 =|3|*4|5"} << QStringList();
+    QTest::newRow("CR LF and blanks around")
+            << QByteArray("  Вопрос  \r\n  A. да \r\n  B. нет\r\nANSWER:   a  \r\n")
+            << QStringList{"Вопрос|*да|нет"} << QStringList();
+    QTest::newRow("a wrong ANSWER letter")
+            << QByteArray("Q\nA. x\nB. y\nANSWER: D\n\nR\nA. z\nANSWER: A\n") << QStringList{"R|*z"}
+            << QStringList{"4 ответ D не найден среди вариантов, вопрос пропущен"};
+    QTest::newRow("no ANSWER line")
+            << QByteArray("Q\nA. x\nB. y\n\nR\nA. z\nANSWER: A\n") << QStringList{"R|*z"}
+            << QStringList{"1 вопрос без строки ANSWER пропущен"};
+    QTest::newRow("no ANSWER at the end") << QByteArray("Q\nA. x\n") << QStringList()
+                                          << QStringList{"1 вопрос без строки ANSWER пропущен"};
+    QTest::newRow("an empty option") << QByteArray("Q\nA. x\nB. \nANSWER: A\n") << QStringList()
+                                     << QStringList{"3 пустой вариант ответа, вопрос пропущен"};
+    QTest::newRow("options out of order")
+            << QByteArray("Q\nA. x\nC. y\nANSWER: A\n") << QStringList()
+            << QStringList{"3 вариант C не на своём месте, вопрос пропущен"};
+    QTest::newRow("a stray line among the options")
+            << QByteArray("Q\nA. x\nчто-то\nB. y\nANSWER: A\n") << QStringList()
+            << QStringList{"3 строка не вариант и не ANSWER, вопрос пропущен"};
+    QTest::newRow("ANSWER without a question") << QByteArray("ANSWER: A\n") << QStringList()
+                                               << QStringList{"1 строка ANSWER без вопроса"};
+    QTest::newRow("a wrong option cannot start with the correct mark")
+            << QByteArray("Q\nA. *x\nB. y\nANSWER: B\n") << QStringList{"Q|x|*y"} << QStringList();
+    QTest::newRow("characters the test cannot hold")
+            << QByteArray("Ω ≈ 中?\nA. ✓\nANSWER: A\n") << QStringList{"? ? ??|*?"}
+            << QStringList{"2 символов, которых не может быть в тесте, заменено на \"?\": 1",
+                           "1 символов, которых не может быть в тесте, заменено на \"?\": 3"};
+    QTest::newRow("nothing but NULs") << QByteArray(64, '\0') << QStringList{}
+                                      << QStringList{"1 вопрос без строки ANSWER пропущен"};
+}
+
+void TstAiken::read()
+{
+    QFETCH(QByteArray, input);
+    const Aiken::Read r = Aiken::read(input);
+    QTEST(questions(r.test), "questions");
+    QTEST(reportText(r.report), "report");
+}
+
+void TstAiken::decodeInput_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("UTF-8") << QByteArray("Париж") << "Париж";
+    QTest::newRow("UTF-8 with a BOM") << QByteArray("\xEF\xBB\xBFПариж") << "Париж";
+    QTest::newRow("Windows-1251") << Cp1251::encode("Париж") << "Париж";
+}
+
+void TstAiken::decodeInput()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(InterchangeText::decodeInput(bytes), "text");
+}
+
+void TstAiken::storableText()
+{
+    Report report;
+    const QString long_ = QString(3000, u'я');
+    QCOMPARE(InterchangeText::storable(long_, 7, report).size(), 2047);
+    QCOMPARE(reportText(report), QStringList{"7 текст длиннее 2047 символов обрезан"});
+    report.clear();
+    QCOMPARE(InterchangeText::storable(QStringLiteral("a\u0000b"), 1, report),
+             QStringLiteral("a?b"));
+    QCOMPARE(report.size(), 1);
+}
+
+void TstAiken::write()
+{
+    EditorTest test;
+    test.document.addQuestion("Столица\nФранции?", {"Лион", "*Париж"});
+    test.document.addQuestion("Чётные?", {"*2", "*4", "5"});
+    test.document.addQuestion("Без ответа", {"a", "b"});
+    Report report;
+    QCOMPARE(QString::fromUtf8(Aiken::write(test, report)),
+             QStringLiteral("Столица Франции?\nA. Лион\nB. Париж\nANSWER: B\n\n"));
+    QCOMPARE(reportText(report),
+             (QStringList{"0 вопрос 2 пропущен: несколько правильных ответов, а в Aiken он один",
+                          "0 вопрос 3 пропущен: нет правильного ответа"}));
+}
+
+void TstAiken::roundTrip()
+{
+    EditorTest test;
+    test.document.addQuestion("Самая длинная река?", {"Волга", "*Лена", "Обь", "Енисей"});
+    test.document.addQuestion("Самая высокая гора?", {"*Эльбрус", "Монблан"});
+    Report report;
+    const Aiken::Read back = Aiken::read(Aiken::write(test, report));
+    QVERIFY(report.isEmpty());
+    QVERIFY(back.report.isEmpty());
+    QCOMPARE(questions(back.test), questions(test));
+}
+
+QTEST_GUILESS_MAIN(TstAiken)
+#include "tst_aiken.moc"
