@@ -16,4 +16,13 @@ QString decodeInput(const QByteArray &bytes);
 // "?" and one over the value limit is cut, each reported at line.
 QString storable(const QString &text, int line, Report &report);
 
+// HTML as plain text: tags taken out, <br> and the ends of paragraphs,
+// divisions, list items, headings and table rows as line breaks, other
+// white space as in a browser, and character references (numeric and
+// named) decoded.
+QString htmlToPlain(const QString &html);
+
+// Character references alone decoded, for texts that are not HTML.
+QString decodeEntities(QStringView text);
+
 } // namespace InterchangeText
