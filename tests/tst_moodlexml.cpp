@@ -1,0 +1,165 @@
+#include "moodlexml.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+#include "timelimits.h"
+
+class TstMoodleXml : public QObject
+{
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void billionLaughsEndsQuickly();
+    void write();
+    void roundTrip();
+};
+
+namespace {
+
+QStringList questions(const EditorTest &test)
+{
+    QStringList out;
+    for (int n = 0; n < test.document.questionCount(); ++n)
+        out.append(
+                (QStringList{test.document.questionText(n)} + test.document.answers(n)).join(u'|'));
+    return out;
+}
+
+QStringList reportText(const Report &report)
+{
+    QStringList out;
+    for (const ReportLine &r : report)
+        out.append(QString::number(r.line) + u' ' + r.message);
+    return out;
+}
+
+QByteArray quiz(const QByteArray &questions)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<quiz>\n" + questions + "</quiz>\n";
+}
+
+} // namespace
+
+void TstMoodleXml::read_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("report");
+    QTest::addColumn<bool>("wellFormed");
+
+    QTest::newRow("single answer, html and entities")
+            << quiz("<question type=\"multichoice\"><questiontext format=\"html\"><text><![CDATA["
+                    "<p>Столица <b>Франции</b>&nbsp;&ndash; это?</p>]]></text></questiontext>"
+                    "<answer "
+                    "fraction=\"100\"><text>Париж</text><feedback><text>Да</text></feedback></"
+                    "answer>"
+                    "<answer fraction=\"0\"><text>Лион &amp;amp; Ко</text></answer></question>\n")
+            << QStringList{"Столица Франции\u00A0– это?|*Париж|Лион & Ко"} << QStringList() << true;
+    QTest::newRow("several correct by fraction")
+            << quiz("<question type=\"multichoice\"><questiontext "
+                    "format=\"plain_text\"><text>Чётные?</text>"
+                    "</questiontext><single>false</single>"
+                    "<answer fraction=\"50\"><text>2</text></answer>"
+                    "<answer fraction=\"50\"><text>4</text></answer>"
+                    "<answer fraction=\"-100\"><text>5</text></answer></question>\n")
+            << QStringList{"Чётные?|*2|*4|5"} << QStringList() << true;
+    QTest::newRow("true or false, and a category") << quiz(
+            "<question "
+            "type=\"category\"><category><text>$course$/geo</text></category></question>\n"
+            "<question type=\"truefalse\"><questiontext><text>Земля круглая.</text></questiontext>"
+            "<answer fraction=\"100\"><text>true</text></answer>"
+            "<answer fraction=\"0\"><text>false</text></answer></question>\n")
+                                                   << QStringList{"Земля круглая.|*Верно|Неверно"}
+                                                   << QStringList() << true;
+    QTest::newRow("other types skipped with their line")
+            << quiz("<question "
+                    "type=\"shortanswer\"><questiontext><text>Q</text></questiontext></question>\n"
+                    "<question type=\"essay\"/>\n")
+            << QStringList()
+            << QStringList{"3 вопрос типа \"shortanswer\" пропущен",
+                           "4 вопрос типа \"essay\" пропущен"}
+            << true;
+    QTest::newRow("no correct answer")
+            << quiz("<question type=\"multichoice\"><questiontext><text>Q</text></questiontext>"
+                    "<answer fraction=\"0\"><text>a</text></answer></question>\n")
+            << QStringList() << QStringList{"3 нет правильного ответа, вопрос пропущен"} << true;
+    QTest::newRow("bad XML: nothing is read")
+            << quiz("<question type=\"multichoice\"><questiontext><text>Q</text></questiontext>"
+                    "<answer fraction=\"100\"><text>a</text></answer></question>\n<question")
+            << QStringList()
+            << QStringList{"4 файл XML повреждён: Expected '>' or '/', but got '[a-zA-Z]'."}
+            << false;
+    QTest::newRow("not a quiz") << QByteArray("<html/>") << QStringList()
+                                << QStringList{"1 файл XML повреждён: нет элемента quiz"} << false;
+    QTest::newRow("NUL bytes") << QByteArray(1000, '\0') << QStringList()
+                               << QStringList{"1 файл XML повреждён: Start tag expected."} << false;
+}
+
+void TstMoodleXml::read()
+{
+    QFETCH(QByteArray, input);
+    const MoodleXml::Read r = MoodleXml::read(input);
+    QTEST(questions(r.test), "questions");
+    QFETCH(QStringList, report);
+    // Qt words its own XML errors; only where the fault is, and that it is one, count.
+    const QStringList seen = reportText(r.report);
+    QCOMPARE(seen.size(), report.size());
+    for (int i = 0; i < seen.size(); ++i)
+        QCOMPARE(seen[i].section(u':', 0, 0), report[i].section(u':', 0, 0));
+    QTEST(r.wellFormed, "wellFormed");
+}
+
+void TstMoodleXml::billionLaughsEndsQuickly()
+{
+    QByteArray laughs = "<?xml version=\"1.0\"?>\n<!DOCTYPE quiz [\n<!ENTITY l0 \"ha\">\n";
+    for (int i = 1; i < 10; ++i)
+        laughs += QStringLiteral("<!ENTITY l%1 \"%2\">\n")
+                          .arg(i)
+                          .arg(QString("&l%1;").arg(i - 1).repeated(10))
+                          .toUtf8();
+    laughs += "]>\n<quiz><question type=\"multichoice\"><questiontext><text>&l9;</text>"
+              "</questiontext><answer fraction=\"100\"><text>a</text></answer></question></quiz>\n";
+    QElapsedTimer timer;
+    timer.start();
+    const MoodleXml::Read r = MoodleXml::read(laughs);
+    QVERIFY(timer.elapsed() < 5000 * TimeScale);
+    QVERIFY(!r.wellFormed);
+    QCOMPARE(r.test.document.questionCount(), 0);
+}
+
+void TstMoodleXml::write()
+{
+    EditorTest test;
+    test.document.addQuestion("A < B?", {"*да", "нет"});
+    test.document.addQuestion("Чётные?", {"*2", "*4", "*6", "5"});
+    test.document.addQuestion("Без ответа", {"a"});
+    Report report;
+    const QString xml = QString::fromUtf8(MoodleXml::write(test, report));
+    QVERIFY(xml.contains("<text>A &lt; B?</text>"));
+    QVERIFY(xml.contains("<single>true</single>"));
+    QVERIFY(xml.contains(
+            "<answer fraction=\"100\" format=\"plain_text\">\n            <text>да</text>"));
+    QVERIFY(xml.contains(
+            "<answer fraction=\"0\" format=\"plain_text\">\n            <text>нет</text>"));
+    QVERIFY(xml.contains("<single>false</single>"));
+    QCOMPARE(xml.count("fraction=\"33.33333\""), 3);
+    QCOMPARE(xml.count("fraction=\"-100\""), 1);
+    QCOMPARE(reportText(report), QStringList{"0 вопрос 3 пропущен: нет правильного ответа"});
+}
+
+void TstMoodleXml::roundTrip()
+{
+    EditorTest test;
+    test.document.addQuestion("Самая длинная река?\nВ России.", {"Волга", "*Лена", "Обь"});
+    test.document.addQuestion("Знаки < > & \" '", {"*a<b", "c&d", "*e"});
+    Report report;
+    const MoodleXml::Read back = MoodleXml::read(MoodleXml::write(test, report));
+    QVERIFY(report.isEmpty());
+    QCOMPARE(reportText(back.report), QStringList());
+    QCOMPARE(questions(back.test), questions(test));
+}
+
+QTEST_GUILESS_MAIN(TstMoodleXml)
+#include "tst_moodlexml.moc"
