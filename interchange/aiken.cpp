@@ -39,9 +39,13 @@ void finishQuestion(Pending &q, QChar answer, int answerLine, Read &result)
         for (int i = 0; i < q.options.size(); ++i) {
             QString option
                     = InterchangeText::storable(q.options[i], q.optionLines[i], result.report);
-            // A wrong option cannot begin with the mark of a correct one.
-            while (option.startsWith(TestLayout::CorrectMark))
-                option.remove(0, 1);
+            option = InterchangeText::unmarkedOption(option);
+            if (option.trimmed().isEmpty()) {
+                result.report.append({q.optionLines[i],
+                                      QStringLiteral("пустой вариант ответа, вопрос пропущен")});
+                q = Pending();
+                return;
+            }
             options.append(i == index ? TestLayout::CorrectMark + option : option);
         }
         const QString text = InterchangeText::storable(q.text.join(u'\n'), q.line, result.report);

@@ -130,7 +130,7 @@ void readQuestion(const Block &b, Read &result)
     QString question = asText(text.first(open), format);
     const QString after = asText(text.sliced(close + 1), format);
     if (!after.isEmpty())
-        question += QStringLiteral(" _____ ") + after;
+        question = (question + QStringLiteral(" _____ ") + after).trimmed();
     const QStringView body = text.sliced(open + 1, close - open - 1).trimmed();
 
     // The kind of question, from its answers.
@@ -178,12 +178,10 @@ void readQuestion(const Block &b, Read &result)
             }
             anyWrong = anyWrong || !marked;
             QString option = asText(answer, format);
-            if (option.isEmpty())
-                return skip(QStringLiteral("пустой вариант ответа"));
             option.replace(u'\n', u' ');
-            // A wrong option cannot begin with the mark of a correct one.
-            while (option.startsWith(TestLayout::CorrectMark))
-                option.remove(0, 1);
+            option = InterchangeText::unmarkedOption(option);
+            if (option.trimmed().isEmpty())
+                return skip(QStringLiteral("пустой вариант ответа"));
             anyCorrect = anyCorrect || correct;
             options.append(correct ? TestLayout::CorrectMark + option : option);
         }

@@ -81,14 +81,12 @@ void readQuestion(QXmlStreamReader &xml, Read &result)
                     : text.compare(u"false", Qt::CaseInsensitive) == 0 ? QStringLiteral("Неверно")
                                                                        : text;
         }
-        text.replace(u'\n', u' ');
+        text = InterchangeText::unmarkedOption(text.replace(u'\n', u' '));
         if (text.isEmpty()) {
             result.report.append(
                     {a.line, QStringLiteral("пустой вариант ответа, вопрос пропущен")});
             return;
         }
-        while (text.startsWith(TestLayout::CorrectMark))
-            text.remove(0, 1);
         text = InterchangeText::storable(text, a.line, result.report);
         options.append(a.correct ? TestLayout::CorrectMark + text : text);
         anyCorrect = anyCorrect || a.correct;
@@ -131,6 +129,29 @@ Read read(const QByteArray &bytes)
     return result;
 }
 
+namespace {
+
+// XML has no place for control characters other than tab and line breaks.
+QString xmlSafe(QString text, int question, Report &report)
+{
+    int replaced = 0;
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 && c != u'\t' && c != u'\n') {
+            c = u'?';
+            ++replaced;
+        }
+    }
+    if (replaced > 0) {
+        report.append({0,
+                       QStringLiteral("вопрос %1: управляющих символов заменено на \"?\": %2")
+                               .arg(question)
+                               .arg(replaced)});
+    }
+    return text;
+}
+
+} // namespace
+
 QByteArray write(const EditorTest &test, Report &report)
 {
     QByteArray out;
@@ -156,7 +177,7 @@ QByteArray write(const EditorTest &test, Report &report)
         xml.writeEndElement();
         xml.writeStartElement(QStringLiteral("questiontext"));
         xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
-        xml.writeTextElement(QStringLiteral("text"), doc.questionText(n));
+        xml.writeTextElement(QStringLiteral("text"), xmlSafe(doc.questionText(n), n + 1, report));
         xml.writeEndElement();
         xml.writeTextElement(QStringLiteral("single"),
                              correct == 1 ? QStringLiteral("true") : QStringLiteral("false"));
@@ -168,7 +189,8 @@ QByteArray write(const EditorTest &test, Report &report)
                     correct == 1 ? (right ? QStringLiteral("100") : QStringLiteral("0"))
                                  : (right ? Gift::shareOf(int(correct)) : QStringLiteral("-100")));
             xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
-            xml.writeTextElement(QStringLiteral("text"), right ? option.mid(1) : option);
+            xml.writeTextElement(QStringLiteral("text"),
+                                 xmlSafe(right ? option.mid(1) : option, n + 1, report));
             xml.writeEndElement();
         }
         xml.writeEndElement();

@@ -2,6 +2,7 @@
 
 #include "cp1251.h"
 #include "inidocument.h"
+#include "testlayout.h"
 
 #include <QStringDecoder>
 
@@ -82,6 +83,14 @@ QString decodeEntities(QStringView text)
         out += text[i];
     }
     return out;
+}
+
+QString unmarkedOption(QString text)
+{
+    text = text.trimmed();
+    while (text.startsWith(TestLayout::CorrectMark))
+        text = text.sliced(1).trimmed();
+    return text;
 }
 
 QString htmlToPlain(const QString &html)

@@ -16,6 +16,10 @@ QString decodeInput(const QByteArray &bytes);
 // "?" and one over the value limit is cut, each reported at line.
 QString storable(const QString &text, int line, Report &report);
 
+// An option's text as the test file can take it: no mark of a correct
+// option, and no blank, at its start or end.
+QString unmarkedOption(QString text);
+
 // HTML as plain text: tags taken out, <br> and the ends of paragraphs,
 // divisions, list items, headings and table rows as line breaks, other
 // white space as in a browser, and character references (numeric and

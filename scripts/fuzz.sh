@@ -10,7 +10,7 @@ bash scripts/setup.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIVARA_FUZZ=ON >/dev/null
 cmake --build build-fuzz
 export ASAN_OPTIONS=detect_leaks=1
-for target in inidocument loadtest; do
+for target in inidocument loadtest aiken gift moodlexml; do
     work=build-fuzz/corpus-$target
     mkdir -p "$work"
     cp -n fuzz/corpus/$target/* "$work"/ 2>/dev/null || true

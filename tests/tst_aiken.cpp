@@ -62,6 +62,9 @@ void TstAiken::read_data()
                                           << QStringList{"1 вопрос без строки ANSWER пропущен"};
     QTest::newRow("an empty option") << QByteArray("Q\nA. x\nB. \nANSWER: A\n") << QStringList()
                                      << QStringList{"3 пустой вариант ответа, вопрос пропущен"};
+    QTest::newRow("an option of marks alone")
+            << QByteArray("Q\nA. x\nB. **\nANSWER: A\n") << QStringList()
+            << QStringList{"3 пустой вариант ответа, вопрос пропущен"};
     QTest::newRow("options out of order")
             << QByteArray("Q\nA. x\nC. y\nANSWER: A\n") << QStringList()
             << QStringList{"3 вариант C не на своём месте, вопрос пропущен"};

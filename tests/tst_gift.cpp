@@ -87,11 +87,17 @@ void TstGift::read_data()
             << QStringList{"4 нет закрывающей скобки \"}\", вопрос пропущен"};
     QTest::newRow("an empty option") << QByteArray("Q {=a ~}") << QStringList()
                                      << QStringList{"1 пустой вариант ответа, вопрос пропущен"};
+    QTest::newRow("an option of marks alone")
+            << QByteArray("Q {=a ~**}") << QStringList()
+            << QStringList{"1 пустой вариант ответа, вопрос пропущен"};
     QTest::newRow("nothing correct") << QByteArray("Q {~a ~b}") << QStringList()
                                      << QStringList{"1 нет правильного ответа, вопрос пропущен"};
     QTest::newRow("missing word") << QByteArray("Москва — столица {=России ~Франции}.")
                                   << QStringList{"Москва — столица _____ .|*России|Франции"}
                                   << QStringList();
+    QTest::newRow("missing word at the start")
+            << QByteArray("{=Москва ~Казань} — столица.")
+            << QStringList{"_____ — столица.|*Москва|Казань"} << QStringList();
 }
 
 void TstGift::read()

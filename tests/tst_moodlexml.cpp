@@ -81,6 +81,11 @@ void TstMoodleXml::read_data()
             << QStringList{"3 вопрос типа \"shortanswer\" пропущен",
                            "4 вопрос типа \"essay\" пропущен"}
             << true;
+    QTest::newRow("an option of marks alone")
+            << quiz("<question type=\"multichoice\"><questiontext><text>Q</text></questiontext>"
+                    "<answer fraction=\"100\"><text>a</text></answer>"
+                    "<answer fraction=\"0\"><text> * * </text></answer></question>\n")
+            << QStringList() << QStringList{"3 пустой вариант ответа, вопрос пропущен"} << true;
     QTest::newRow("no correct answer")
             << quiz("<question type=\"multichoice\"><questiontext><text>Q</text></questiontext>"
                     "<answer fraction=\"0\"><text>a</text></answer></question>\n")
@@ -147,6 +152,15 @@ void TstMoodleXml::write()
     QCOMPARE(xml.count("fraction=\"33.33333\""), 3);
     QCOMPARE(xml.count("fraction=\"-100\""), 1);
     QCOMPARE(reportText(report), QStringList{"0 вопрос 3 пропущен: нет правильного ответа"});
+
+    // Characters XML cannot hold never break the file.
+    EditorTest control;
+    control.document.addQuestion(QStringLiteral("a\u0001b"), {QStringLiteral("*\u001Fc")});
+    report.clear();
+    const MoodleXml::Read back = MoodleXml::read(MoodleXml::write(control, report));
+    QVERIFY(back.wellFormed);
+    QCOMPARE(questions(back.test), QStringList{"a?b|*?c"});
+    QCOMPARE(report.size(), 2);
 }
 
 void TstMoodleXml::roundTrip()
