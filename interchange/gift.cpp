@@ -102,7 +102,7 @@ void readQuestion(const Block &b, Read &result)
     const auto skip = [&](const QString &why) {
         result.report.append({b.line, QStringLiteral("%1, вопрос пропущен").arg(why)});
     };
-    QStringView text = b.text;
+    QStringView text = QStringView(b.text).trimmed();
     // An optional title, then an optional format.
     if (text.startsWith(QLatin1String("::"))) {
         const qsizetype end = findUnescaped(text, u"::", 2);
@@ -117,7 +117,7 @@ void readQuestion(const Block &b, Read &result)
         format = m.captured(1) == QLatin1String("html") ? Format::Html : Format::Plain;
         text = text.sliced(m.capturedLength());
     }
-    const qsizetype offset = b.text.size() - text.size();
+    const qsizetype offset = text.data() - b.text.data();
     const qsizetype open = findUnescaped(text, u'{');
     if (open < 0)
         return skip(QStringLiteral("описание без ответов"));
@@ -257,12 +257,23 @@ QByteArray write(const EditorTest &test, Report &report)
         // "=" alone would read back as a short-answer question: without a
         // wrong option, the correct ones are weighted.
         const bool weighted = correct > 1 || correct == options.size();
-        out += escape(doc.questionText(n)) + QStringLiteral(" {\n");
+        // A text that begins like a format tag, a comment or a category line
+        // is marked plain, so it reads back as text.
+        const QString question = escape(doc.questionText(n));
+        const bool lookalike = question.trimmed().startsWith(u'[')
+                || question.trimmed().startsWith(u'/') || question.trimmed().startsWith(u'$');
+        out += (lookalike ? QStringLiteral("[plain]") : QString()) + question
+                + QStringLiteral(" {\n");
         for (const QString &option : options) {
             const bool right = TestLayout::isCorrect(option);
             const QString text = escape(right ? option.mid(1) : option);
+            // An option that begins like a weight gets a weight of its own.
+            const QString weight = !text.startsWith(u'%') ? QString()
+                    : right                               ? QStringLiteral("%100%")
+                                                          : QStringLiteral("%0%");
             if (!weighted)
-                out += (right ? QStringLiteral("\t=") : QStringLiteral("\t~")) + text + u'\n';
+                out += (right ? QStringLiteral("\t=") : QStringLiteral("\t~")) + weight + text
+                        + u'\n';
             else
                 out += QStringLiteral("\t~%")
                         + (right ? shareOf(int(correct)) : QStringLiteral("-100")) + u'%' + text

@@ -194,6 +194,10 @@ void TstGift::roundTrip()
     test.document.addQuestion("Самая длинная река?\nВ России.", {"Волга", "*Лена", "Обь"});
     test.document.addQuestion("Знаки = ~ # { } : \\", {"*a=b", "~c", "*d#e"});
     test.document.addQuestion("Одно", {"*да"});
+    // Texts that look like a format tag or a weight stay texts.
+    test.document.addQuestion("[html]<b>не разметка</b>", {"*%50%", "%-100%x"});
+    test.document.addQuestion("// не комментарий", {"*a"});
+    test.document.addQuestion("$CATEGORY: не категория", {"*b", "c"});
     Report report;
     const QByteArray written = Gift::write(test, report);
     const Gift::Read back = Gift::read(written);
