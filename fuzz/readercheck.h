@@ -6,8 +6,7 @@
 // out and read again unchanged.
 #include "cp1251.h"
 #include "inidocument.h"
-#include "report.h"
-#include "testfilecommands.h"
+#include "interchangecases.h"
 #include "testlayout.h"
 
 #include <QByteArray>
@@ -27,15 +26,6 @@ inline void requireStorable(const QString &text)
     require(text.size() <= IniDocument::MaxValueLength);
     for (const QChar c : text)
         require(c.unicode() != 0 && Cp1251::canEncode(c));
-}
-
-inline QStringList questions(const EditorTest &test)
-{
-    QStringList out;
-    for (int n = 0; n < test.document.questionCount(); ++n)
-        out.append((QStringList{test.document.questionText(n)} + test.document.answers(n))
-                           .join(u'\x1f'));
-    return out;
 }
 
 // canHold: whether the format can write a question back as it was read.

@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace Aiken {
 
 namespace {
@@ -23,7 +25,7 @@ struct Pending
 };
 
 // Adds the pending question to test when it is whole; reports it otherwise.
-void finishQuestion(Pending &q, QChar answer, int answerLine, Read &result)
+void finishQuestion(Pending &q, QChar answer, int answerLine, Imported &result)
 {
     const int index = int(answer.unicode()) - 'A';
     if (q.broken) {
@@ -56,13 +58,13 @@ void finishQuestion(Pending &q, QChar answer, int answerLine, Read &result)
 
 } // namespace
 
-Read read(const QByteArray &bytes)
+Imported read(const QByteArray &bytes)
 {
     static const QRegularExpression option(QStringLiteral("^([A-Z])[.)](?:\\s+(.*))?$"));
     static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(\\S*)\\s*$"),
                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
-    Read result;
+    Imported result;
     const QStringList lines = InterchangeText::decodeInput(bytes).split(lineBreak);
     Pending q;
     for (int i = 0; i < lines.size(); ++i) {
@@ -124,17 +126,11 @@ QByteArray write(const EditorTest &test, Report &report)
     const EditorDocument &doc = test.document;
     for (int n = 0; n < doc.questionCount(); ++n) {
         const QStringList options = doc.answers(n);
-        int correct = -1;
-        int correctCount = 0;
-        for (int i = 0; i < options.size(); ++i) {
-            if (TestLayout::isCorrect(options[i])) {
-                correct = i;
-                ++correctCount;
-            }
-        }
-        const auto skip = [&](const QString &why) {
-            report.append({0, QStringLiteral("вопрос %1 пропущен: %2").arg(n + 1).arg(why)});
-        };
+        const qsizetype correctCount = TestLayout::correctCount(options);
+        const int correct
+                = int(std::find_if(options.cbegin(), options.cend(), TestLayout::isCorrect)
+                      - options.cbegin());
+        const auto skip = [&](const QString &why) { report.append(skippedQuestion(n + 1, why)); };
         if (doc.questionText(n).trimmed().isEmpty()) {
             skip(QStringLiteral("нет текста вопроса"));
             continue;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "report.h"
-#include "testfilecommands.h"
 
 #include <QByteArray>
 
@@ -10,13 +9,8 @@
 // questions. It holds one correct option per question.
 namespace Aiken {
 
-struct Read
-{
-    EditorTest test;
-    Report report;
-};
 // The questions found; what could not be read is skipped and reported.
-Read read(const QByteArray &bytes);
+Imported read(const QByteArray &bytes);
 
 // UTF-8 text. Questions without exactly one correct option, or with more
 // options than letters, are skipped and reported.

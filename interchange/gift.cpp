@@ -97,7 +97,7 @@ int lineAt(const Block &b, qsizetype pos)
     return b.line + int(QStringView(b.text).first(pos).count(u'\n'));
 }
 
-void readQuestion(const Block &b, Read &result)
+void readQuestion(const Block &b, Imported &result)
 {
     const auto skip = [&](const QString &why) {
         result.report.append({b.line, QStringLiteral("%1, вопрос пропущен").arg(why)});
@@ -200,11 +200,11 @@ void readQuestion(const Block &b, Read &result)
 
 } // namespace
 
-Read read(const QByteArray &bytes)
+Imported read(const QByteArray &bytes)
 {
     static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
     const QStringList lines = InterchangeText::decodeInput(bytes).split(lineBreak);
-    Read result;
+    Imported result;
     QList<Block> blocks;
     Block current;
     for (int i = 0; i <= lines.size(); ++i) {
@@ -246,12 +246,9 @@ QByteArray write(const EditorTest &test, Report &report)
     const EditorDocument &doc = test.document;
     for (int n = 0; n < doc.questionCount(); ++n) {
         const QStringList options = doc.answers(n);
-        const qsizetype correct
-                = std::count_if(options.cbegin(), options.cend(),
-                                [](const QString &o) { return TestLayout::isCorrect(o); });
+        const qsizetype correct = TestLayout::correctCount(options);
         if (correct == 0) {
-            report.append(
-                    {0, QStringLiteral("вопрос %1 пропущен: нет правильного ответа").arg(n + 1)});
+            report.append(skippedQuestion(n + 1, QStringLiteral("нет правильного ответа")));
             continue;
         }
         // "=" alone would read back as a short-answer question: without a

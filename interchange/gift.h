@@ -1,7 +1,6 @@
 #pragma once
 
 #include "report.h"
-#include "testfilecommands.h"
 
 #include <QByteArray>
 
@@ -11,12 +10,7 @@
 // kind of question, and feedback, is skipped and reported.
 namespace Gift {
 
-struct Read
-{
-    EditorTest test;
-    Report report;
-};
-Read read(const QByteArray &bytes);
+Imported read(const QByteArray &bytes);
 
 // UTF-8 text. One correct option is written "=", several are weighted so
 // that choosing every option earns nothing; a question without a correct

@@ -40,7 +40,7 @@ struct Answer
     int line = 0;
 };
 
-void readQuestion(QXmlStreamReader &xml, Read &result)
+void readQuestion(QXmlStreamReader &xml, Imported &result)
 {
     const QString type = xml.attributes().value(QLatin1String("type")).toString();
     const int line = int(xml.lineNumber());
@@ -101,9 +101,9 @@ void readQuestion(QXmlStreamReader &xml, Read &result)
 
 } // namespace
 
-Read read(const QByteArray &bytes)
+Imported read(const QByteArray &bytes)
 {
-    Read result;
+    Imported result;
     QXmlStreamReader xml(bytes);
     if (xml.readNextStartElement()) {
         if (xml.name() != u"quiz") {
@@ -162,12 +162,9 @@ QByteArray write(const EditorTest &test, Report &report)
     const EditorDocument &doc = test.document;
     for (int n = 0; n < doc.questionCount(); ++n) {
         const QStringList options = doc.answers(n);
-        const qsizetype correct
-                = std::count_if(options.cbegin(), options.cend(),
-                                [](const QString &o) { return TestLayout::isCorrect(o); });
+        const qsizetype correct = TestLayout::correctCount(options);
         if (correct == 0) {
-            report.append(
-                    {0, QStringLiteral("вопрос %1 пропущен: нет правильного ответа").arg(n + 1)});
+            report.append(skippedQuestion(n + 1, QStringLiteral("нет правильного ответа")));
             continue;
         }
         xml.writeStartElement(QStringLiteral("question"));

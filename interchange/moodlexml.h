@@ -1,7 +1,6 @@
 #pragma once
 
 #include "report.h"
-#include "testfilecommands.h"
 
 #include <QByteArray>
 
@@ -10,13 +9,7 @@
 // its fraction is above zero; other types are skipped and reported.
 namespace MoodleXml {
 
-struct Read
-{
-    EditorTest test;
-    Report report;
-    bool wellFormed = true; // false: the XML is broken, and nothing is read
-};
-Read read(const QByteArray &bytes);
+Imported read(const QByteArray &bytes);
 
 // UTF-8 XML, fractions 100 and 0 for one correct answer; with several, each
 // correct one 100 / k and each wrong one -100. A question without a correct

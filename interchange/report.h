@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testfilecommands.h"
+
 #include <QList>
 #include <QString>
 
@@ -16,3 +18,17 @@ struct ReportLine
     }
 };
 using Report = QList<ReportLine>;
+
+// What a reader found in another program's file.
+struct Imported
+{
+    EditorTest test;
+    Report report;
+    bool wellFormed = true; // false: the file is broken as a whole, and nothing is read
+};
+
+// A question a writer leaves out; number counts from 1.
+inline ReportLine skippedQuestion(int number, const QString &why)
+{
+    return {0, QStringLiteral("вопрос %1 пропущен: %2").arg(number).arg(why)};
+}

@@ -127,6 +127,11 @@ bool isCorrect(const QString &option)
     return option.startsWith(CorrectMark);
 }
 
+qsizetype correctCount(const QStringList &options)
+{
+    return std::count_if(options.cbegin(), options.cend(), isCorrect);
+}
+
 bool isCorrectAnswer(const QString &answer)
 {
     return answer.endsWith(u' ');

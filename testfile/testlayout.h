@@ -66,6 +66,8 @@ Question readQuestion(const IniDocument &doc, const QString &section);
 
 // A correct option as stored begins with CorrectMark ...
 bool isCorrect(const QString &option);
+// How many of a question's options are correct.
+qsizetype correctCount(const QStringList &options);
 // ... and, once the runner has shown it, ends in one blank instead: the
 // answers of a run are marked so.
 bool isCorrectAnswer(const QString &answer);

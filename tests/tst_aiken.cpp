@@ -1,4 +1,5 @@
 #include "aiken.h"
+#include "interchangecases.h"
 #include "cp1251.h"
 #include "text.h"
 
@@ -16,28 +17,6 @@ private slots:
     void write();
     void roundTrip();
 };
-
-namespace {
-
-// Each question as "text|option|option..." with its correct options marked.
-QStringList questions(const EditorTest &test)
-{
-    QStringList out;
-    for (int n = 0; n < test.document.questionCount(); ++n)
-        out.append(
-                (QStringList{test.document.questionText(n)} + test.document.answers(n)).join(u'|'));
-    return out;
-}
-
-QStringList reportText(const Report &report)
-{
-    QStringList out;
-    for (const ReportLine &r : report)
-        out.append(QString::number(r.line) + u' ' + r.message);
-    return out;
-}
-
-} // namespace
 
 void TstAiken::read_data()
 {
@@ -86,7 +65,7 @@ void TstAiken::read_data()
 void TstAiken::read()
 {
     QFETCH(QByteArray, input);
-    const Aiken::Read r = Aiken::read(input);
+    const Imported r = Aiken::read(input);
     QTEST(questions(r.test), "questions");
     QTEST(reportText(r.report), "report");
 }
@@ -138,7 +117,7 @@ void TstAiken::roundTrip()
     test.document.addQuestion("Самая длинная река?", {"Волга", "*Лена", "Обь", "Енисей"});
     test.document.addQuestion("Самая высокая гора?", {"*Эльбрус", "Монблан"});
     Report report;
-    const Aiken::Read back = Aiken::read(Aiken::write(test, report));
+    const Imported back = Aiken::read(Aiken::write(test, report));
     QVERIFY(report.isEmpty());
     QVERIFY(back.report.isEmpty());
     QCOMPARE(questions(back.test), questions(test));

@@ -1,4 +1,5 @@
 #include "gift.h"
+#include "interchangecases.h"
 #include "text.h"
 
 #include <QElapsedTimer>
@@ -21,28 +22,6 @@ private slots:
     void write();
     void roundTrip();
 };
-
-namespace {
-
-// Each question as "text|option|option..." with its correct options marked.
-QStringList questions(const EditorTest &test)
-{
-    QStringList out;
-    for (int n = 0; n < test.document.questionCount(); ++n)
-        out.append(
-                (QStringList{test.document.questionText(n)} + test.document.answers(n)).join(u'|'));
-    return out;
-}
-
-QStringList reportText(const Report &report)
-{
-    QStringList out;
-    for (const ReportLine &r : report)
-        out.append(QString::number(r.line) + u' ' + r.message);
-    return out;
-}
-
-} // namespace
 
 void TstGift::read_data()
 {
@@ -103,7 +82,7 @@ void TstGift::read_data()
 void TstGift::read()
 {
     QFETCH(QByteArray, input);
-    const Gift::Read r = Gift::read(input);
+    const Imported r = Gift::read(input);
     QTEST(questions(r.test), "questions");
     QTEST(reportText(r.report), "report");
 }
@@ -151,7 +130,7 @@ void TstGift::hostileInputEndsQuickly()
     QFETCH(QByteArray, input);
     QElapsedTimer timer;
     timer.start();
-    const Gift::Read r = Gift::read(input);
+    const Imported r = Gift::read(input);
     QVERIFY(r.test.document.questionCount() <= 1);
     QVERIFY2(timer.elapsed() < 5000 * TimeScale, qPrintable(QString::number(timer.elapsed())));
 }
@@ -200,7 +179,7 @@ void TstGift::roundTrip()
     test.document.addQuestion("$CATEGORY: не категория", {"*b", "c"});
     Report report;
     const QByteArray written = Gift::write(test, report);
-    const Gift::Read back = Gift::read(written);
+    const Imported back = Gift::read(written);
     QVERIFY(report.isEmpty());
     QVERIFY(written.contains("~%100%да"));
     QCOMPARE(reportText(back.report), QStringList());

@@ -1,4 +1,5 @@
 #include "moodlexml.h"
+#include "interchangecases.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -17,23 +18,6 @@ private slots:
 };
 
 namespace {
-
-QStringList questions(const EditorTest &test)
-{
-    QStringList out;
-    for (int n = 0; n < test.document.questionCount(); ++n)
-        out.append(
-                (QStringList{test.document.questionText(n)} + test.document.answers(n)).join(u'|'));
-    return out;
-}
-
-QStringList reportText(const Report &report)
-{
-    QStringList out;
-    for (const ReportLine &r : report)
-        out.append(QString::number(r.line) + u' ' + r.message);
-    return out;
-}
 
 QByteArray quiz(const QByteArray &questions)
 {
@@ -105,7 +89,7 @@ void TstMoodleXml::read_data()
 void TstMoodleXml::read()
 {
     QFETCH(QByteArray, input);
-    const MoodleXml::Read r = MoodleXml::read(input);
+    const Imported r = MoodleXml::read(input);
     QTEST(questions(r.test), "questions");
     QFETCH(QStringList, report);
     // Qt words its own XML errors; only where the fault is, and that it is one, count.
@@ -128,7 +112,7 @@ void TstMoodleXml::billionLaughsEndsQuickly()
               "</questiontext><answer fraction=\"100\"><text>a</text></answer></question></quiz>\n";
     QElapsedTimer timer;
     timer.start();
-    const MoodleXml::Read r = MoodleXml::read(laughs);
+    const Imported r = MoodleXml::read(laughs);
     QVERIFY(timer.elapsed() < 5000 * TimeScale);
     QVERIFY(!r.wellFormed);
     QCOMPARE(r.test.document.questionCount(), 0);
@@ -157,7 +141,7 @@ void TstMoodleXml::write()
     EditorTest control;
     control.document.addQuestion(QStringLiteral("a\u0001b"), {QStringLiteral("*\u001Fc")});
     report.clear();
-    const MoodleXml::Read back = MoodleXml::read(MoodleXml::write(control, report));
+    const Imported back = MoodleXml::read(MoodleXml::write(control, report));
     QVERIFY(back.wellFormed);
     QCOMPARE(questions(back.test), QStringList{"a?b|*?c"});
     QCOMPARE(report.size(), 2);
@@ -169,7 +153,7 @@ void TstMoodleXml::roundTrip()
     test.document.addQuestion("Самая длинная река?\nВ России.", {"Волга", "*Лена", "Обь"});
     test.document.addQuestion("Знаки < > & \" '", {"*a<b", "c&d", "*e"});
     Report report;
-    const MoodleXml::Read back = MoodleXml::read(MoodleXml::write(test, report));
+    const Imported back = MoodleXml::read(MoodleXml::write(test, report));
     QVERIFY(report.isEmpty());
     QCOMPARE(reportText(back.report), QStringList());
     QCOMPARE(questions(back.test), questions(test));
