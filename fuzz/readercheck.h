@@ -38,6 +38,7 @@ void check(const uint8_t *data, size_t size, Read (*readFormat)(const QByteArray
     const Read read = readFormat(bytes);
     const EditorDocument &doc = read.test.document;
     require(qsizetype(doc.questionCount()) <= bytes.size());
+    require(read.questionLines.size() == doc.questionCount());
     EditorTest holdable;
     for (int n = 0; n < doc.questionCount(); ++n) {
         requireStorable(doc.questionText(n));

@@ -52,6 +52,7 @@ void finishQuestion(Pending &q, QChar answer, int answerLine, Imported &result)
         }
         const QString text = InterchangeText::storable(q.text.join(u'\n'), q.line, result.report);
         result.test.document.addQuestion(text, options);
+        result.questionLines.append(q.line);
     }
     q = Pending();
 }

@@ -196,6 +196,7 @@ void readQuestion(const Block &b, Imported &result)
         option = InterchangeText::storable(option, b.line, result.report);
     result.test.document.addQuestion(InterchangeText::storable(question, b.line, result.report),
                                      options);
+    result.questionLines.append(b.line);
 }
 
 } // namespace

@@ -97,6 +97,24 @@ void readQuestion(QXmlStreamReader &xml, Imported &result)
     }
     result.test.document.addQuestion(InterchangeText::storable(question, line, result.report),
                                      options);
+    result.questionLines.append(line);
+}
+
+// The parser's own texts are English: what went wrong, said in Russian.
+QString errorText(const QXmlStreamReader &xml)
+{
+    switch (xml.error()) {
+    case QXmlStreamReader::CustomError:
+        return xml.errorString();
+    case QXmlStreamReader::PrematureEndOfDocumentError:
+        return QStringLiteral("файл оборван");
+    case QXmlStreamReader::UnexpectedElementError:
+        return QStringLiteral("неожиданный элемент");
+    case QXmlStreamReader::NotWellFormedError:
+    case QXmlStreamReader::NoError:
+        break;
+    }
+    return QStringLiteral("нарушена разметка, столбец %1").arg(xml.columnNumber());
 }
 
 } // namespace
@@ -123,8 +141,9 @@ Imported read(const QByteArray &bytes)
         // Nothing of a broken file is taken.
         result.wellFormed = false;
         result.test = EditorTest();
+        result.questionLines.clear();
         result.report.append({int(xml.lineNumber()),
-                              QStringLiteral("файл XML повреждён: %1").arg(xml.errorString())});
+                              QStringLiteral("файл XML повреждён: %1").arg(errorText(xml))});
     }
     return result;
 }
@@ -145,7 +164,8 @@ QString xmlSafe(QString text, int question, Report &report)
         report.append({0,
                        QStringLiteral("вопрос %1: управляющих символов заменено на \"?\": %2")
                                .arg(question)
-                               .arg(replaced)});
+                               .arg(replaced),
+                       question});
     }
     return text;
 }

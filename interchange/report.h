@@ -11,6 +11,8 @@ struct ReportLine
 {
     int line = 0;
     QString message;
+    int question = 0;     // for a writer's line: the question it is about, from 1
+    bool skipped = false; // for a writer's line: that question was left out
 
     friend bool operator==(const ReportLine &a, const ReportLine &b)
     {
@@ -23,6 +25,7 @@ using Report = QList<ReportLine>;
 struct Imported
 {
     EditorTest test;
+    QList<int> questionLines; // where each question of test begins in the file
     Report report;
     bool wellFormed = true; // false: the file is broken as a whole, and nothing is read
 };
@@ -30,5 +33,5 @@ struct Imported
 // A question a writer leaves out; number counts from 1.
 inline ReportLine skippedQuestion(int number, const QString &why)
 {
-    return {0, QStringLiteral("вопрос %1 пропущен: %2").arg(number).arg(why)};
+    return {0, QStringLiteral("вопрос %1 пропущен: %2").arg(number).arg(why), number, true};
 }

@@ -34,6 +34,8 @@ struct Loaded : Outcome
 
 // Reads the settings and the questions that exist, renumbered without gaps.
 Loaded loadTestFile(const QString &path);
+// The same from a file already read.
+EditorTest readTest(const IniDocument &doc);
 
 // When not ok, message is "Unable to write to <path>".
 using Saved = Outcome;
@@ -42,6 +44,12 @@ using Saved = Outcome;
 // Entries beyond the new LastQ and LastA stay in the file; on failure the
 // file is left exactly as it was.
 Saved saveTestFile(const QString &path, const EditorTest &test);
+
+// What saveTestFile writes into a file that does not exist yet.
+QByteArray newTestFileBytes(const EditorTest &test);
+// Writes the test as a new file, in one replacement: nothing that path held
+// before is kept, and on failure the file is left exactly as it was.
+Saved replaceTestFile(const QString &path, const EditorTest &test);
 
 // Stamps the file with its creation time (the New command), creating it
 // when missing; what else the file holds stays.
