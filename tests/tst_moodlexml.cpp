@@ -77,13 +77,13 @@ void TstMoodleXml::read_data()
     QTest::newRow("bad XML: nothing is read")
             << quiz("<question type=\"multichoice\"><questiontext><text>Q</text></questiontext>"
                     "<answer fraction=\"100\"><text>a</text></answer></question>\n<question")
-            << QStringList()
-            << QStringList{"4 файл XML повреждён: нарушена разметка, столбец 8"}
+            << QStringList() << QStringList{"4 файл XML повреждён: нарушена разметка, столбец 8"}
             << false;
     QTest::newRow("not a quiz") << QByteArray("<html/>") << QStringList()
                                 << QStringList{"1 файл XML повреждён: нет элемента quiz"} << false;
     QTest::newRow("NUL bytes") << QByteArray(1000, '\0') << QStringList()
-                               << QStringList{"1 файл XML повреждён: нарушена разметка, столбец 1"} << false;
+                               << QStringList{"1 файл XML повреждён: нарушена разметка, столбец 1"}
+                               << false;
 }
 
 void TstMoodleXml::read()
