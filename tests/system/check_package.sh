@@ -4,7 +4,7 @@
 set -euo pipefail
 deb=$(readlink -f "$1")
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/quivara ./usr/bin/quivara-builder \
+for path in ./usr/bin/quivara ./usr/bin/quivara-builder ./usr/bin/quivara-convert \
         ./usr/share/applications/org.example.Quivara.desktop \
         ./usr/share/applications/org.example.QuivaraBuilder.desktop \
         ./usr/share/mime/packages/org.example.Quivara.xml \
@@ -37,4 +37,10 @@ for program in quivara quivara-builder; do
         timeout 3 "/usr/bin/$program" /usr/share/quivara/samples/geography.quivara || status=$?
     [ "$status" -eq 124 ] || { echo "$program did not start (exit status $status)"; exit 1; }
 done
-echo "package installs with apt and both programs start: ok"
+# The converter turns the installed sample into GIFT and back.
+work=$(mktemp -d)
+quivara-convert /usr/share/quivara/samples/geography.quivara "$work/g.gift"
+quivara-convert "$work/g.gift" "$work/g.quivara"
+grep -q '^LastQ=' "$work/g.quivara" || { echo "quivara-convert wrote no test"; exit 1; }
+rm -rf "$work"
+echo "package installs with apt, both programs start and the converter converts: ok"
