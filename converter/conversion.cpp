@@ -23,24 +23,6 @@ struct FileFormat
     Interchange::Format other = Interchange::Format::Gift;
 };
 
-std::optional<FileFormat> formatNamed(const QString &name)
-{
-    if (name.compare(QLatin1String("quivara"), Qt::CaseInsensitive) == 0)
-        return FileFormat{true};
-    if (const auto other = Interchange::named(name))
-        return FileFormat{false, *other};
-    return std::nullopt;
-}
-
-std::optional<FileFormat> formatOfFile(const QString &path)
-{
-    if (QFileInfo(path).suffix().compare(QLatin1String("quivara"), Qt::CaseInsensitive) == 0)
-        return FileFormat{true};
-    if (const auto other = Interchange::ofFile(path))
-        return FileFormat{false, *other};
-    return std::nullopt;
-}
-
 struct Arguments
 {
     QString in;
@@ -89,20 +71,21 @@ std::optional<Arguments> parse(const QStringList &arguments, QString &error)
     return a;
 }
 
+// The format named by given, or else by the file name's suffix.
 std::optional<FileFormat> formatFor(const QString &given, const QString &path, const char *option,
                                     QString &error)
 {
-    if (!given.isEmpty()) {
-        const auto format = formatNamed(given);
-        if (!format)
-            error = QStringLiteral("неизвестный формат %1").arg(given);
-        return format;
-    }
-    const auto format = formatOfFile(path);
-    if (!format)
-        error = QStringLiteral("формат файла %1 не ясен из его имени: укажите %2")
-                        .arg(path, QLatin1String(option));
-    return format;
+    const bool named = !given.isEmpty();
+    if ((named ? given : QFileInfo(path).suffix())
+                .compare(QLatin1String("quivara"), Qt::CaseInsensitive)
+        == 0)
+        return FileFormat{true};
+    if (const auto other = named ? Interchange::named(given) : Interchange::ofFile(path))
+        return FileFormat{false, *other};
+    error = named ? QStringLiteral("неизвестный формат %1").arg(given)
+                  : QStringLiteral("формат файла %1 не ясен из его имени: укажите %2")
+                            .arg(path, QLatin1String(option));
+    return std::nullopt;
 }
 
 QString readError(FileStore::Status status, const QString &path)

@@ -10,53 +10,64 @@
 
 namespace Interchange {
 
+namespace {
+
+struct Info
+{
+    Format format;
+    const char *caption;
+    const char *suffix;
+    const char *name;
+    bool knownBySuffix; // Aiken's ".txt" says nothing
+};
+
+constexpr Info Infos[] = {
+        {Format::Gift, "GIFT", "gift", "gift", true},
+        {Format::Aiken, "Aiken", "txt", "aiken", false},
+        {Format::MoodleXml, "Moodle XML", "xml", "xml", true},
+};
+
+const Info &info(Format format)
+{
+    return *std::find_if(std::cbegin(Infos), std::cend(Infos),
+                         [&](const Info &i) { return i.format == format; });
+}
+
+bool same(QStringView a, const char *b)
+{
+    return a.compare(QLatin1String(b), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 QString caption(Format format)
 {
-    switch (format) {
-    case Format::Gift:
-        return QStringLiteral("GIFT");
-    case Format::Aiken:
-        return QStringLiteral("Aiken");
-    case Format::MoodleXml:
-        return QStringLiteral("Moodle XML");
-    }
-    return QString();
+    return QString::fromUtf8(info(format).caption);
 }
 
 QString suffix(Format format)
 {
-    switch (format) {
-    case Format::Gift:
-        return QStringLiteral("gift");
-    case Format::Aiken:
-        return QStringLiteral("txt");
-    case Format::MoodleXml:
-        return QStringLiteral("xml");
-    }
-    return QString();
+    return QString::fromUtf8(info(format).suffix);
 }
 
 std::optional<Format> named(QStringView name)
 {
-    const auto is = [&](const char *n) {
-        return name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0;
-    };
-    if (is("gift"))
-        return Format::Gift;
-    if (is("aiken"))
-        return Format::Aiken;
-    if (is("xml") || is("moodlexml"))
+    if (same(name, "moodlexml"))
         return Format::MoodleXml;
+    for (const Info &i : Infos) {
+        if (same(name, i.name))
+            return i.format;
+    }
     return std::nullopt;
 }
 
 std::optional<Format> ofFile(const QString &path)
 {
     const QString ending = QFileInfo(path).suffix();
-    if (ending.compare(QLatin1String("gift"), Qt::CaseInsensitive) == 0)
-        return Format::Gift;
-    if (ending.compare(QLatin1String("xml"), Qt::CaseInsensitive) == 0)
-        return Format::MoodleXml;
+    for (const Info &i : Infos) {
+        if (i.knownBySuffix && same(ending, i.suffix))
+            return i.format;
+    }
     return std::nullopt;
 }
 
