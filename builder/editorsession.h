@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats.h"
 #include "testfilecommands.h"
 
 #include <QDateTime>
@@ -24,20 +25,40 @@ public:
     void setOptions(const RunOptions &options) { m_test.options = options; }
     const EditorTest &test() const { return m_test; }
 
-    // True when a test is open and differs from what was last loaded or saved.
-    bool isModified() const { return !m_fileName.isEmpty() && m_test != m_saved; }
+    // True when a test is held that has no file yet: an imported one, until saved.
+    bool isUntitled() const { return m_held && m_fileName.isEmpty(); }
+    // True when a test is held and differs from what was last loaded or
+    // saved; an untitled test always does.
+    bool isModified() const { return m_held && (m_fileName.isEmpty() || m_test != m_saved); }
     // New, Open and closing ask "Сохранить изменения в тесте?" first exactly then.
     bool asksBeforeLeaving() const { return isModified(); }
-    // What the answer does: Save writes the test first and goes on (ok) only
-    // when that worked, with the failed save's message otherwise; Discard goes
-    // on; Cancel stops the command.
-    Outcome leave(Answer answer);
+    // What the answer does: Save writes the test first (to its file, or to
+    // saveAs when it has none; none given stops the command) and goes on (ok)
+    // only when that worked, with the failed save's message otherwise;
+    // Discard goes on; Cancel stops the command.
+    Outcome leave(Answer answer, const QString &saveAs = QString());
 
     // Opens the test at path. On success it becomes the test held, as last
     // loaded; the result's message, if any, is shown first either way.
     TestFileCommands::Loaded load(const QString &path);
     // Writes the test held to path (Save: the file name; Save as: another).
+    // An untitled test takes path as its file name once written.
     TestFileCommands::Saved save(const QString &path);
+
+    // What an import or an export did: the message to show when it failed,
+    // and what the format could not hold or the file held that was skipped.
+    struct Transfer
+    {
+        bool ok = false;
+        QString message;
+        Report report;
+    };
+    // Reads another program's file at path. On success its test becomes the
+    // one held, untitled and changed; the report is there either way.
+    Transfer importFrom(Interchange::Format format, const QString &path);
+    // Writes the test held to path in format; nothing is written when the
+    // format can hold none of its questions.
+    Transfer exportTo(Interchange::Format format, const QString &path) const;
     // New: stamps the file at path with its creation time; the window then loads it.
     TestFileCommands::Saved create(const QString &path, const QDateTime &now) const;
 
@@ -49,6 +70,7 @@ public:
     bool fillEmptyText();
 
 private:
+    bool m_held = false; // a test is open, loaded or imported
     QString m_fileName;
     EditorTest m_test;
     EditorTest m_saved;

@@ -8,6 +8,7 @@
 #include "filestore.h"
 #include "messagebox.h"
 #include "questionlist.h"
+#include "testpaper.h"
 #include "weblinks.h"
 #include "widgets.h"
 
@@ -15,13 +16,21 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageLayout>
+#include <QPdfWriter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSignalBlocker>
+#include <QVBoxLayout>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -86,6 +95,16 @@ QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMo
     return d;
 }
 
+// The format a dialog of other programs' files had chosen, by its filter.
+Interchange::Format chosenFormat(const QFileDialog *dialog)
+{
+    const qsizetype index = dialog->nameFilters().indexOf(dialog->selectedNameFilter());
+    return Interchange::AllFormats[std::max<qsizetype>(index, 0)];
+}
+
+// The margins of a printed test; the page is the printer's or A4.
+const QMarginsF PaperMargins(20, 15, 20, 15);
+
 } // namespace
 
 TForm1::TForm1(const QString &testPath, QWidget *parent)
@@ -124,8 +143,13 @@ void TForm1::createMenu()
     N4 = menuItem(file, QStringLiteral("Сохранить как..."), "N4", QKeySequence::SaveAs);
     file->addSeparator()->setObjectName(QStringLiteral("N5"));
     QAction *n6 = menuItem(file, QStringLiteral("Выход"), "N6");
-    N3->setEnabled(false);
-    N4->setEnabled(false);
+    file->addSeparator()->setObjectName(QStringLiteral("InterchangeSeparator"));
+    QAction *importItem = menuItem(file, QStringLiteral("Импорт..."), "ImportItem");
+    ExportItem = menuItem(file, QStringLiteral("Экспорт..."), "ExportItem");
+    PrintItem = menuItem(file, QStringLiteral("Печать..."), "PrintItem", QKeySequence::Print);
+    PdfItem = menuItem(file, QStringLiteral("Экспорт в PDF..."), "PdfItem");
+    for (QAction *item : {N3, N4, ExportItem, PrintItem, PdfItem})
+        item->setEnabled(false);
 
     QMenu *help = bar->addMenu(QStringLiteral("Справка"));
     help->setObjectName(QStringLiteral("N9"));
@@ -139,6 +163,10 @@ void TForm1::createMenu()
     connect(N3, &QAction::triggered, this, &TForm1::N3Click);
     connect(N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(n6, &QAction::triggered, this, &QWidget::close);
+    connect(importItem, &QAction::triggered, this, &TForm1::ImportClick);
+    connect(ExportItem, &QAction::triggered, this, &TForm1::ExportClick);
+    connect(PrintItem, &QAction::triggered, this, &TForm1::PrintClick);
+    connect(PdfItem, &QAction::triggered, this, &TForm1::PdfClick);
     connect(n13, &QAction::triggered, this, &TForm1::N13Click);
     connect(n12, &QAction::triggered, this, &TForm1::N12Click);
     connect(n10, &QAction::triggered, this, &TForm1::N10Click);
@@ -319,6 +347,26 @@ QFileDialog *TForm1::saveDialog()
     return SaveDialog1;
 }
 
+QFileDialog *TForm1::interchangeDialog(QFileDialog *&dialog, const char *name,
+                                       QFileDialog::AcceptMode mode)
+{
+    if (dialog)
+        return dialog;
+    dialog = fileDialog(this, name, mode);
+    QStringList filters;
+    for (const Interchange::Format format : Interchange::AllFormats) {
+        filters.append(QStringLiteral("%1 (*.%2)")
+                               .arg(Interchange::caption(format), Interchange::suffix(format)));
+    }
+    dialog->setNameFilters(filters);
+    dialog->setDefaultSuffix(Interchange::suffix(Interchange::AllFormats[0]));
+    // A name typed without an extension gets the chosen format's.
+    QFileDialog *d = dialog;
+    connect(d, &QFileDialog::filterSelected, d,
+            [d] { d->setDefaultSuffix(Interchange::suffix(chosenFormat(d))); });
+    return dialog;
+}
+
 TAboutBox *TForm1::aboutBox()
 {
     // Made when first shown, like the dialogs.
@@ -464,13 +512,67 @@ bool TForm1::LoadTestFile(const QString &path)
     if (!loaded.ok)
         return false;
     setWindowTitle(literalTitle(ProgramTitle + QStringLiteral(" - ") + path));
+    showTest();
+    return true;
+}
+
+void TForm1::showTest()
+{
     Pages->show();
-    N3->setEnabled(true);
-    N4->setEnabled(true);
+    for (QAction *item : {N3, N4, ExportItem, PrintItem, PdfItem})
+        item->setEnabled(true);
     showSettings(m_session.settings());
     showRunOptions(m_session.options());
     RebuildQuestionList();
-    return true;
+}
+
+void TForm1::showReport(QMessageBox::Icon icon, const QString &message, const Report &report)
+{
+    if (report.isEmpty()) {
+        if (icon == QMessageBox::Critical)
+            showError(this, ProgramTitle, message);
+        else
+            showMessage(this, ProgramTitle, message);
+        return;
+    }
+    CentredMessageBox box(icon, ProgramTitle, message, QMessageBox::Ok, this);
+    box.setObjectName(QStringLiteral("ReportBox"));
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));
+    QStringList lines;
+    for (const ReportLine &line : report) {
+        lines.append(line.line > 0 ? QStringLiteral("Строка %1: %2").arg(line.line).arg(line.message)
+                                   : line.message);
+    }
+    // The lines in a box of their own that scrolls and can be copied, open
+    // at once: a long report should not stretch the window past the screen.
+    auto *details = new QPlainTextEdit(lines.join(u'\n'));
+    details->setObjectName(QStringLiteral("ReportLines"));
+    details->setReadOnly(true);
+    details->setAccessibleName(QStringLiteral("Замечания"));
+    details->setMinimumSize(460, 160);
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addWidget(details, grid->rowCount(), 0, 1, grid->columnCount());
+    box.exec();
+}
+
+std::optional<bool> TForm1::askForKey(const QString &title)
+{
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("PaperDialog"));
+    dialog.setWindowTitle(title);
+    auto *withKey = new QCheckBox(QStringLiteral("С ключом ответов"), &dialog);
+    withKey->setObjectName(QStringLiteral("WithKey"));
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("ОК"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(withKey);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return withKey->isChecked();
 }
 
 void TForm1::offerRecoveryCopy(const QString &path)
@@ -607,7 +709,14 @@ bool TForm1::saveChangesIfWanted()
     const EditorSession::Answer answer = box.clickedButton() == yes ? EditorSession::Answer::Save
             : box.clickedButton() == no                             ? EditorSession::Answer::Discard
                                                                     : EditorSession::Answer::Cancel;
-    const Outcome outcome = m_session.leave(answer);
+    // A test without a file yet is saved as a new one, wherever the author chooses.
+    QString saveAs;
+    if (answer == EditorSession::Answer::Save && m_session.isUntitled()) {
+        saveAs = Widgets::askForPath(saveDialog(), m_lastSaved);
+        if (saveAs.isEmpty())
+            return false;
+    }
+    const Outcome outcome = m_session.leave(answer, saveAs);
     if (!outcome.message.isEmpty())
         showError(this, ProgramTitle, outcome.message);
     return outcome.ok;
@@ -639,7 +748,10 @@ void TForm1::N2Click()
 
 void TForm1::N3Click()
 {
-    SaveTestFile(m_session.fileName());
+    if (m_session.isUntitled())
+        N4Click();
+    else
+        SaveTestFile(m_session.fileName());
 }
 
 void TForm1::N4Click()
@@ -647,6 +759,92 @@ void TForm1::N4Click()
     const QString path = Widgets::askForPath(saveDialog(), m_lastSaved);
     if (!path.isEmpty() && SaveTestFile(path))
         LoadTestFile(path);
+}
+
+void TForm1::ImportClick()
+{
+    if (!saveChangesIfWanted())
+        return;
+    QFileDialog *dialog = interchangeDialog(ImportDialog, "ImportDialog", QFileDialog::AcceptOpen);
+    const QString path = Widgets::askForPath(dialog, m_lastImported);
+    if (path.isEmpty())
+        return;
+    const EditorSession::Transfer imported = m_session.importFrom(chosenFormat(dialog), path);
+    if (!imported.ok) {
+        showReport(QMessageBox::Critical, imported.message, imported.report);
+        return;
+    }
+    setWindowTitle(ProgramTitle);
+    showTest();
+    if (!imported.report.isEmpty()) {
+        showReport(QMessageBox::Warning,
+                   QStringLiteral("Тест импортирован из файла \"%1\" не полностью:").arg(path),
+                   imported.report);
+    }
+}
+
+void TForm1::ExportClick()
+{
+    QFileDialog *dialog = interchangeDialog(ExportDialog, "ExportDialog", QFileDialog::AcceptSave);
+    const QString path = Widgets::askForPath(dialog, m_lastExported);
+    if (path.isEmpty())
+        return;
+    const Interchange::Format format = chosenFormat(dialog);
+    const EditorSession::Transfer exported = m_session.exportTo(format, path);
+    if (!exported.ok) {
+        showReport(QMessageBox::Critical, exported.message, exported.report);
+    } else if (!exported.report.isEmpty()) {
+        showReport(QMessageBox::Warning,
+                   QStringLiteral("Тест записан в формате %1 не полностью:")
+                           .arg(Interchange::caption(format)),
+                   exported.report);
+    }
+}
+
+void TForm1::PrintClick()
+{
+    const std::optional<bool> withKey = askForKey(QStringLiteral("Печать"));
+    if (!withKey)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageMargins(PaperMargins, QPageLayout::Millimeter);
+    printer.setDocName(m_session.settings().testName);
+    QPrintDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintDialog"));
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const bool range = printer.printRange() == QPrinter::PageRange;
+    if (!TestPaper::print(m_session.test(), *withKey, &printer, range ? printer.fromPage() : 0,
+                          range ? printer.toPage() : 0))
+        showError(this, ProgramTitle, QStringLiteral("Не удалось напечатать тест."));
+}
+
+void TForm1::PdfClick()
+{
+    const std::optional<bool> withKey = askForKey(QStringLiteral("Экспорт в PDF"));
+    if (!withKey)
+        return;
+    if (!PdfDialog) {
+        PdfDialog = fileDialog(this, "PdfDialog", QFileDialog::AcceptSave);
+        PdfDialog->setNameFilter(QStringLiteral("Документы PDF (*.pdf)"));
+        PdfDialog->setDefaultSuffix(QStringLiteral("pdf"));
+    }
+    const QString path = Widgets::askForPath(PdfDialog, m_lastPdf);
+    if (path.isEmpty())
+        return;
+    // Written aside and put in place whole, so a failure leaves no half a document.
+    QSaveFile file(path);
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(PaperMargins, QPageLayout::Millimeter);
+        writer.setTitle(m_session.settings().testName);
+        writer.setCreator(ProgramTitle);
+        ok = TestPaper::print(m_session.test(), *withKey, &writer);
+    }
+    if (!ok || !file.commit())
+        showError(this, ProgramTitle, QStringLiteral("Не удалось записать файл \"%1\".").arg(path));
 }
 
 void TForm1::N13Click()

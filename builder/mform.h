@@ -2,13 +2,16 @@
 
 #include "editorsession.h"
 
+#include <QFileDialog>
 #include <QMainWindow>
+#include <QMessageBox>
+
+#include <optional>
 
 class QAction;
 class QCheckBox;
 class QComboBox;
 class QSpinBox;
-class QFileDialog;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -59,6 +62,10 @@ private slots:
     void N13Click();
     void N12Click();
     void N10Click();
+    void ImportClick();
+    void ExportClick();
+    void PrintClick();
+    void PdfClick();
 
 private:
     void createMenu();
@@ -67,6 +74,8 @@ private:
     void createRunPage();
     QFileDialog *openDialog();
     QFileDialog *saveDialog();
+    QFileDialog *interchangeDialog(QFileDialog *&dialog, const char *name,
+                                   QFileDialog::AcceptMode mode);
 
     void SelectQuestion(int index);
     void ClearSelection();
@@ -76,6 +85,13 @@ private:
     void selectRow(int row);
 
     bool LoadTestFile(const QString &path);
+    // Shows the test the session now holds on the pages.
+    void showTest();
+    // A message, with the lines of a report below it when there are any.
+    void showReport(QMessageBox::Icon icon, const QString &message, const Report &report);
+    // The small dialog before printing: whether the key goes with the test;
+    // nothing when it was cancelled.
+    std::optional<bool> askForKey(const QString &title);
     bool SaveTestFile(const QString &path);
     // Asks whether to write back the old contents a cut-short save kept.
     void offerRecoveryCopy(const QString &path);
@@ -88,6 +104,9 @@ private:
     bool Updating = false;
     QString m_lastOpened;
     QString m_lastSaved;
+    QString m_lastImported;
+    QString m_lastExported;
+    QString m_lastPdf;
 
     QTabWidget *Pages = nullptr;
     QLineEdit *TestName = nullptr;
@@ -115,7 +134,13 @@ private:
     QPushButton *QDelButton = nullptr;
     QAction *N3 = nullptr;
     QAction *N4 = nullptr;
+    QAction *ExportItem = nullptr;
+    QAction *PrintItem = nullptr;
+    QAction *PdfItem = nullptr;
     QFileDialog *OpenDialog1 = nullptr;
     QFileDialog *SaveDialog1 = nullptr;
+    QFileDialog *ImportDialog = nullptr;
+    QFileDialog *ExportDialog = nullptr;
+    QFileDialog *PdfDialog = nullptr;
     TAboutBox *AboutBox = nullptr;
 };

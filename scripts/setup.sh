@@ -14,7 +14,7 @@ if [ "${1:-all}" != run ]; then
         xvfb xauth
         clang clang-format libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
         desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file strace
-        at-spi2-core dbus python3-pyatspi
+        at-spi2-core dbus python3-pyatspi poppler-utils
     )
 fi
 
