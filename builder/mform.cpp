@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -95,11 +96,23 @@ QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMo
     return d;
 }
 
-// The format a dialog of other programs' files had chosen, by its filter.
+// The filter of a format in the dialogs of other programs' files.
+QString filterOf(Interchange::Format format)
+{
+    return QStringLiteral("%1 (*.%2)").arg(Interchange::caption(format),
+                                          Interchange::suffix(format));
+}
+
+// The format such a dialog has chosen. With the patterns hidden the dialog
+// tells its filter by the caption alone.
 Interchange::Format chosenFormat(const QFileDialog *dialog)
 {
-    const qsizetype index = dialog->nameFilters().indexOf(dialog->selectedNameFilter());
-    return Interchange::AllFormats[std::max<qsizetype>(index, 0)];
+    const QString chosen = dialog->selectedNameFilter();
+    for (const Interchange::Format format : Interchange::AllFormats) {
+        if (chosen == Interchange::caption(format) || chosen == filterOf(format))
+            return format;
+    }
+    return Interchange::AllFormats[0];
 }
 
 // The margins of a printed test; the page is the printer's or A4.
@@ -354,10 +367,8 @@ QFileDialog *TForm1::interchangeDialog(QFileDialog *&dialog, const char *name,
         return dialog;
     dialog = fileDialog(this, name, mode);
     QStringList filters;
-    for (const Interchange::Format format : Interchange::AllFormats) {
-        filters.append(QStringLiteral("%1 (*.%2)")
-                               .arg(Interchange::caption(format), Interchange::suffix(format)));
-    }
+    for (const Interchange::Format format : Interchange::AllFormats)
+        filters.append(filterOf(format));
     dialog->setNameFilters(filters);
     dialog->setDefaultSuffix(Interchange::suffix(Interchange::AllFormats[0]));
     // A name typed without an extension gets the chosen format's.
@@ -550,8 +561,16 @@ void TForm1::showReport(QMessageBox::Icon icon, const QString &message, const Re
     details->setReadOnly(true);
     details->setAccessibleName(QStringLiteral("Замечания"));
     details->setMinimumSize(460, 160);
-    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
-        grid->addWidget(details, grid->rowCount(), 0, 1, grid->columnCount());
+    // Between the message and the button, which moves down a row.
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    auto *buttons = box.findChild<QDialogButtonBox *>();
+    if (grid && buttons) {
+        int row = 0, column = 0, rows = 1, columns = 1;
+        grid->getItemPosition(grid->indexOf(buttons), &row, &column, &rows, &columns);
+        grid->removeWidget(buttons);
+        grid->addWidget(details, row, 0, 1, grid->columnCount());
+        grid->addWidget(buttons, row + 1, column, rows, columns);
+    }
     box.exec();
 }
 
@@ -567,8 +586,14 @@ std::optional<bool> TForm1::askForKey(const QString &title)
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    withKey->setAccessibleDescription(
+            QStringLiteral("Ключ ответов займёт отдельную последнюю страницу."));
+    auto *note = new QLabel(withKey->accessibleDescription(), &dialog);
+    note->setObjectName(QStringLiteral("WithKeyNote"));
+    useTextColour(note);
     auto *layout = new QVBoxLayout(&dialog);
     layout->addWidget(withKey);
+    layout->addWidget(note);
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

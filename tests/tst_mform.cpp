@@ -4,6 +4,7 @@
 #include "singleinstance.h"
 #include "startup.h"
 #include "modalwindows.h"
+#include "pdftext.h"
 #include "testfiles.h"
 
 #include <QAccessible>
@@ -19,6 +20,8 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QMenuBar>
 #include <QScreen>
@@ -36,8 +39,60 @@
 #include <functional>
 
 Q_DECLARE_METATYPE(std::function<void(TForm1 &)>)
+Q_DECLARE_METATYPE(Interchange::Format)
 
 namespace {
+
+// Picks the filter in the next file dialog as a person would, with the
+// arrow keys on its list of file types, then chooses path.
+void chooseFilterAndPath(const QString &filter, const QString &path)
+{
+    whenModalOf<QFileDialog>([filter, path](QFileDialog *dialog) {
+        auto *types = dialog->findChild<QComboBox *>("fileTypeCombo");
+        QVERIFY(types);
+        const int wanted = types->findText(filter);
+        QVERIFY2(wanted >= 0, qPrintable(filter));
+        while (types->currentIndex() < wanted)
+            QTest::keyClick(types, Qt::Key_Down);
+        typeIntoDialog(path);
+    });
+}
+
+// What the next report box showed: its text and the lines below it.
+struct SeenReport
+{
+    QString text;
+    QStringList lines;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+void answerNextReport(SeenReport *seen)
+{
+    whenModalOf<QMessageBox>([seen](QMessageBox *box) {
+        QCOMPARE(box->objectName(), QStringLiteral("ReportBox"));
+        seen->text = box->text();
+        seen->icon = box->icon();
+        auto *lines = box->findChild<QPlainTextEdit *>("ReportLines");
+        QVERIFY(lines);
+        seen->lines = lines->toPlainText().split(u'\n');
+        box->button(QMessageBox::Ok)->click();
+    });
+}
+
+// Answers the next "С ключом ответов" dialog.
+void answerPaperDialog(bool withKey)
+{
+    whenModal([withKey](QWidget *modal) {
+        QCOMPARE(modal->objectName(), QStringLiteral("PaperDialog"));
+        auto *key = modal->findChild<QCheckBox *>("WithKey");
+        QVERIFY(key);
+        QCOMPARE(key->text(), QStringLiteral("С ключом ответов"));
+        QVERIFY(!key->isChecked()); // students' copies are the usual ones
+        if (withKey)
+            QTest::mouseClick(key, Qt::LeftButton, {}, QPoint(5, key->height() / 2));
+        QTest::keyClick(modal, Qt::Key_Return);
+    });
+}
 
 // Clicks the button with this caption in the next "save changes?" box.
 void answerSaveChanges(const QString &button, bool *asked)
@@ -151,6 +206,14 @@ private slots:
     void runPageShowsAndSetsKeys();
     void gradeThresholds();
     void keepOrderPerQuestion();
+    void importShowsReportAndStaysUntitled();
+    void closingAnImportedTestSavesItAsNew();
+    void exportWritesTheChosenFormat_data();
+    void exportWritesTheChosenFormat();
+    void paperItemsNeedATest();
+    void pdfHoldsTheTest_data();
+    void pdfHoldsTheTest();
+    void printGoesThroughThePrintDialog();
 };
 
 void TstMForm::initTestCase()
@@ -418,6 +481,8 @@ void TstMForm::unsavedChangesPrompt_data()
              false},
             {"open", [](TForm1 &form) { form.findChild<QAction *>("N2")->trigger(); },
              "three_questions.quivara", true},
+            {"import", [](TForm1 &form) { form.findChild<QAction *>("ImportItem")->trigger(); },
+             "capitals.gift", true},
     };
     const struct
     {
@@ -451,8 +516,12 @@ void TstMForm::unsavedChangesPrompt()
     const QString notShown = "<not shown>";
     QString offered = notShown;
     const bool proceeds = answer != "Отмена";
+    const bool imports = other.endsWith(".gift");
     if (!otherPath.isEmpty() && proceeds)
         chooseInDialog(otherPath, &offered); // after the question
+    SeenReport report;
+    if (imports && proceeds)
+        answerNextReport(&report); // the essay it skips
     command(e.form);
     QVERIFY(asked);
 
@@ -461,7 +530,7 @@ void TstMForm::unsavedChangesPrompt()
     if (otherPath.isEmpty()) // closing the window
         QCOMPARE(e.form.isVisible(), !proceeds);
     else
-        QCOMPARE(e.form.fileName(), proceeds ? otherPath : path);
+        QCOMPARE(e.form.fileName(), !proceeds ? path : imports ? QString() : otherPath);
     QCOMPARE(offered != notShown, !otherPath.isEmpty() && proceeds);
     if (!proceeds)
         QCOMPARE(e.form.findChild<QLineEdit *>("Author")->text(), QStringLiteral("Петров"));
@@ -874,6 +943,155 @@ void TstMForm::keepOrderPerQuestion()
     const QByteArray bytes = fileContents(path);
     QVERIFY(bytes.endsWith(Cp1251::encode("A1=Милан\r\nShuffle=0\r\n")));
     QCOMPARE(bytes.count("Shuffle"), 1);
+}
+
+void TstMForm::importShowsReportAndStaysUntitled()
+{
+    QTemporaryDir dir;
+    const QString gift = copyOf(dir, "capitals.gift");
+    Editor e;
+    QVERIFY(!e.form.findChild<QAction *>("ExportItem")->isEnabled());
+    SeenReport report;
+    chooseInDialog(gift);
+    answerNextReport(&report);
+    e.form.findChild<QAction *>("ImportItem")->trigger();
+    QCOMPARE(report.icon, QMessageBox::Warning);
+    QCOMPARE(report.text,
+             QStringLiteral("Тест импортирован из файла \"%1\" не полностью:").arg(gift));
+    QCOMPARE(report.lines.size(), 1);
+    QVERIFY2(report.lines[0].startsWith("Строка 4: "), qPrintable(report.lines[0]));
+    QCOMPARE(e.captions(), QStringList{"Столица Франции?"});
+    QCOMPARE(e.form.windowTitle(), QStringLiteral("Quivara Builder 0.1"));
+    QVERIFY(e.form.isModified());
+    QVERIFY(e.form.findChild<QTabWidget *>("Pages")->isVisible());
+    for (const char *item : {"N3", "N4", "ExportItem", "PrintItem", "PdfItem"})
+        QVERIFY2(e.form.findChild<QAction *>(item)->isEnabled(), item);
+
+    // Save asks for a name, as Save as does.
+    const QString saved = dir.filePath("столицы");
+    chooseInDialog(saved);
+    e.form.findChild<QAction *>("N3")->trigger();
+    QCOMPARE(e.form.fileName(), saved + ".quivara");
+    QCOMPARE(e.form.windowTitle(), "Quivara Builder 0.1 - " + saved + ".quivara");
+    QVERIFY(!e.form.isModified());
+    QCOMPARE(ProfileFile(saved + ".quivara").readString("Q0", "A1", {}), QStringLiteral("*Париж"));
+}
+
+void TstMForm::closingAnImportedTestSavesItAsNew()
+{
+    QTemporaryDir dir;
+    Editor e;
+    // Aiken's files end in .txt as any text does: the dialog's filter tells the format.
+    const QString aiken = dir.filePath("вопросы.txt");
+    QVERIFY(writeFile(aiken, "Столица Франции?\nA. Лион\nB. Париж\nANSWER: B\n"));
+    chooseFilterAndPath("Aiken", aiken);
+    e.form.findChild<QAction *>("ImportItem")->trigger();
+    QCOMPARE(e.captions(), QStringList{"Столица Франции?"});
+    bool asked = false;
+    answerSaveChanges("Да", &asked);
+    const QString path = dir.filePath("при закрытии.quivara");
+    chooseInDialog(path);
+    e.form.close();
+    QVERIFY(asked);
+    QVERIFY(!e.form.isVisible());
+    QCOMPARE(ProfileFile(path).readString("Q0", "QLabel", {}), QStringLiteral("Столица Франции?"));
+}
+
+void TstMForm::exportWritesTheChosenFormat_data()
+{
+    QTest::addColumn<Interchange::Format>("format");
+    QTest::addColumn<int>("skipped"); // of mixed.quivara's four questions
+    QTest::newRow("GIFT") << Interchange::Format::Gift << 1;
+    QTest::newRow("Aiken") << Interchange::Format::Aiken << 2;
+    QTest::newRow("Moodle XML") << Interchange::Format::MoodleXml << 1;
+}
+
+void TstMForm::exportWritesTheChosenFormat()
+{
+    QFETCH(Interchange::Format, format);
+    QFETCH(int, skipped);
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "mixed.quivara"));
+    const QString out = dir.filePath("экспорт");
+    SeenReport report;
+    chooseFilterAndPath(Interchange::caption(format), out);
+    answerNextReport(&report);
+    e.form.findChild<QAction *>("ExportItem")->trigger();
+    // The name typed without an extension gets the format's.
+    const QString written = out + "." + Interchange::suffix(format);
+    Report expected;
+    EditorSession session;
+    QVERIFY(session.load(e.form.fileName()).ok);
+    QCOMPARE(fileContents(written), Interchange::write(format, session.test(), expected));
+    QCOMPARE(report.lines.size(), skipped);
+    QCOMPARE(report.icon, QMessageBox::Warning);
+    QVERIFY(report.lines.last().startsWith(QStringLiteral("вопрос 4 пропущен")));
+    QVERIFY(!e.form.isModified()); // an export is no save
+}
+
+void TstMForm::paperItemsNeedATest()
+{
+    Editor e;
+    const QList<QAction *> items = e.form.findChild<QMenu *>("N1")->actions();
+    QStringList texts;
+    for (const QAction *item : items)
+        texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+    QCOMPARE(texts,
+             QStringList({"Создать...", "-", "Открыть...", "Сохранить", "Сохранить как...", "-",
+                          "Выход", "-", "Импорт...", "Экспорт...", "Печать...",
+                          "Экспорт в PDF..."}));
+    for (const char *item : {"ExportItem", "PrintItem", "PdfItem"})
+        QVERIFY2(!e.form.findChild<QAction *>(item)->isEnabled(), item);
+    QVERIFY(e.form.findChild<QAction *>("ImportItem")->isEnabled());
+}
+
+void TstMForm::pdfHoldsTheTest_data()
+{
+    QTest::addColumn<bool>("withKey");
+    QTest::newRow("for the students") << false;
+    QTest::newRow("with the key") << true;
+}
+
+void TstMForm::pdfHoldsTheTest()
+{
+    QFETCH(bool, withKey);
+    if (!havePdfToText())
+        QSKIP("pdftotext (poppler-utils) is not installed: the PDF cannot be read");
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "mixed.quivara"));
+    const QString pdf = dir.filePath("тест");
+    answerPaperDialog(withKey);
+    chooseInDialog(pdf);
+    e.form.findChild<QAction *>("PdfItem")->trigger();
+    const QStringList pages = pdfPages(pdf + ".pdf");
+    QCOMPARE(pages.size(), withKey ? 2 : 1);
+    QVERIFY(pages[0].startsWith("Смешанный"));
+    QVERIFY(pages[0].contains("1. Столица Франции? ☐ а) Лион ☐ б) Париж ☐ в) Марсель"));
+    QVERIFY(pages[0].contains("3. Первая строка вторая строка"));
+    QVERIFY(!pages[0].contains('*'));
+    QCOMPARE(pages.last().startsWith("Ключ ответов"), withKey);
+}
+
+void TstMForm::printGoesThroughThePrintDialog()
+{
+    if (!havePdfToText())
+        QSKIP("pdftotext (poppler-utils) is not installed: the printout cannot be read");
+    QTemporaryDir dir;
+    Editor e(copyOf(dir, "mixed.quivara"));
+    const QString printout = dir.filePath("печать.pdf");
+    answerPaperDialog(false);
+    // No printer is set up here: the dialog's own "print to a file" takes it.
+    whenModalOf<QPrintDialog>([printout](QPrintDialog *dialog) {
+        dialog->printer()->setOutputFileName(printout);
+        auto *name = dialog->findChild<QLineEdit *>("filename");
+        if (name)
+            name->setText(printout);
+        dialog->accept();
+    });
+    e.form.findChild<QAction *>("PrintItem")->trigger();
+    const QStringList pages = pdfPages(printout);
+    QCOMPARE(pages.size(), 1);
+    QVERIFY(pages[0].contains("4. Без ответа ☐ а) а ☐ б) б"));
 }
 
 QTEST_MAIN(TstMForm)

@@ -5,9 +5,13 @@
 #include "mform.h"
 #include "radiogroup.h"
 #include "runboxes.h"
+#include "testpaper.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QPageLayout>
+#include <QPdfWriter>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
@@ -148,6 +152,43 @@ void builderShots(const QString &sample, const QString &exam)
     save(&form, "builder-run");
     saveNextModal("builder-about");
     form.findChild<QAction *>("N10")->trigger();
+
+    saveNextModal("builder-paper-dialog");
+    form.findChild<QAction *>("PdfItem")->trigger();
+    // The printed test, for scripts/screenshots.sh to render page by page.
+    {
+        QPdfWriter writer(QDir(outputDir).filePath("builder-paper.pdf"));
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(20, 15, 20, 15), QPageLayout::Millimeter);
+        TestPaper::print(TestFileCommands::loadTestFile(sample).test, true, &writer);
+    }
+}
+
+// Chooses path in the next file dialog.
+void chooseInNextDialog(const QString &path)
+{
+    QTimer::singleShot(300, [path] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return chooseInNextDialog(path);
+        // As typed into its name box; it is accepted once it has taken the name.
+        const QString wanted = QFileInfo(path).absoluteFilePath();
+        dialog->findChild<QLineEdit *>("fileNameEdit")->setText(wanted);
+        if (dialog->selectedFiles().value(0) != wanted)
+            return chooseInNextDialog(path);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+// The report of an import that skipped a question.
+void importShots(const QString &gift)
+{
+    TForm1 form;
+    form.show();
+    chooseInNextDialog(gift);
+    saveNextModalOf<QMessageBox>("builder-import-report");
+    form.findChild<QAction *>("ImportItem")->trigger();
+    save(&form, "builder-imported");
 }
 
 } // namespace
@@ -158,8 +199,9 @@ int main(int argc, char *argv[])
     QTranslator qtTranslation;
     Application::installQtTranslation(qtTranslation);
     const QStringList args = QApplication::arguments();
-    if (args.size() < 4) {
-        std::fputs("usage: quivara-screenshots OUTPUT_DIR SAMPLE_TEST TIMED_TEST\n", stderr);
+    if (args.size() < 5) {
+        std::fputs("usage: quivara-screenshots OUTPUT_DIR SAMPLE_TEST TIMED_TEST GIFT_FILE\n",
+                   stderr);
         return 2;
     }
     outputDir = args[1];
@@ -167,5 +209,6 @@ int main(int argc, char *argv[])
     runnerShots(args[2]);
     examShots(args[3]);
     builderShots(args[2], args[3]);
+    importShots(args[4]);
     return 0;
 }
