@@ -211,9 +211,8 @@ private slots:
     void exportWritesTheChosenFormat_data();
     void exportWritesTheChosenFormat();
     void paperItemsNeedATest();
-    void pdfHoldsTheTest_data();
-    void pdfHoldsTheTest();
-    void printGoesThroughThePrintDialog();
+    void paperHoldsTheTest_data();
+    void paperHoldsTheTest();
 };
 
 void TstMForm::initTestCase()
@@ -1045,53 +1044,45 @@ void TstMForm::paperItemsNeedATest()
     QVERIFY(e.form.findChild<QAction *>("ImportItem")->isEnabled());
 }
 
-void TstMForm::pdfHoldsTheTest_data()
+void TstMForm::paperHoldsTheTest_data()
 {
+    QTest::addColumn<QString>("item");
     QTest::addColumn<bool>("withKey");
-    QTest::newRow("for the students") << false;
-    QTest::newRow("with the key") << true;
+    QTest::newRow("PDF for the students") << "PdfItem" << false;
+    QTest::newRow("PDF with the key") << "PdfItem" << true;
+    QTest::newRow("printed with the key") << "PrintItem" << true;
 }
 
-void TstMForm::pdfHoldsTheTest()
+void TstMForm::paperHoldsTheTest()
 {
+    QFETCH(QString, item);
     QFETCH(bool, withKey);
     if (!havePdfToText())
         QSKIP("pdftotext (poppler-utils) is not installed: the PDF cannot be read");
     QTemporaryDir dir;
     Editor e(copyOf(dir, "mixed.quivara"));
-    const QString pdf = dir.filePath("тест");
+    const QString pdf = dir.filePath("тест.pdf");
     answerPaperDialog(withKey);
-    chooseInDialog(pdf);
-    e.form.findChild<QAction *>("PdfItem")->trigger();
-    const QStringList pages = pdfPages(pdf + ".pdf");
+    if (item == "PdfItem") {
+        chooseInDialog(dir.filePath("тест")); // the extension is added
+    } else {
+        // No printer is set up here: the print dialog's own "print to a file" takes it.
+        whenModalOf<QPrintDialog>([pdf](QPrintDialog *dialog) {
+            dialog->printer()->setOutputFileName(pdf);
+            if (auto *name = dialog->findChild<QLineEdit *>("filename"))
+                name->setText(pdf);
+            dialog->accept();
+        });
+    }
+    e.form.findChild<QAction *>(item)->trigger();
+    const QStringList pages = pdfPages(pdf);
     QCOMPARE(pages.size(), withKey ? 2 : 1);
     QVERIFY(pages[0].startsWith("Смешанный"));
     QVERIFY(pages[0].contains("1. Столица Франции? ☐ а) Лион ☐ б) Париж ☐ в) Марсель"));
     QVERIFY(pages[0].contains("3. Первая строка вторая строка"));
+    QVERIFY(pages[0].contains("4. Без ответа ☐ а) а ☐ б) б"));
     QVERIFY(!pages[0].contains('*'));
     QCOMPARE(pages.last().startsWith("Ключ ответов"), withKey);
-}
-
-void TstMForm::printGoesThroughThePrintDialog()
-{
-    if (!havePdfToText())
-        QSKIP("pdftotext (poppler-utils) is not installed: the printout cannot be read");
-    QTemporaryDir dir;
-    Editor e(copyOf(dir, "mixed.quivara"));
-    const QString printout = dir.filePath("печать.pdf");
-    answerPaperDialog(false);
-    // No printer is set up here: the dialog's own "print to a file" takes it.
-    whenModalOf<QPrintDialog>([printout](QPrintDialog *dialog) {
-        dialog->printer()->setOutputFileName(printout);
-        auto *name = dialog->findChild<QLineEdit *>("filename");
-        if (name)
-            name->setText(printout);
-        dialog->accept();
-    });
-    e.form.findChild<QAction *>("PrintItem")->trigger();
-    const QStringList pages = pdfPages(printout);
-    QCOMPARE(pages.size(), 1);
-    QVERIFY(pages[0].contains("4. Без ответа ☐ а) а ☐ б) б"));
 }
 
 QTEST_MAIN(TstMForm)
