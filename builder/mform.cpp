@@ -99,8 +99,8 @@ QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMo
 // The filter of a format in the dialogs of other programs' files.
 QString filterOf(Interchange::Format format)
 {
-    return QStringLiteral("%1 (*.%2)").arg(Interchange::caption(format),
-                                          Interchange::suffix(format));
+    return QStringLiteral("%1 (*.%2)")
+            .arg(Interchange::caption(format), Interchange::suffix(format));
 }
 
 // The format such a dialog has chosen. With the patterns hidden the dialog
@@ -551,8 +551,9 @@ void TForm1::showReport(QMessageBox::Icon icon, const QString &message, const Re
     box.button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));
     QStringList lines;
     for (const ReportLine &line : report) {
-        lines.append(line.line > 0 ? QStringLiteral("Строка %1: %2").arg(line.line).arg(line.message)
-                                   : line.message);
+        lines.append(line.line > 0
+                             ? QStringLiteral("Строка %1: %2").arg(line.line).arg(line.message)
+                             : line.message);
     }
     // The lines in a box of their own that scrolls and can be copied, open
     // at once: a long report should not stretch the window past the screen.

@@ -12,8 +12,8 @@
 inline QStringList pdfPages(const QString &path)
 {
     QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                              QStringLiteral("-")});
+    tool.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
         return {};
     QStringList pages = QString::fromUtf8(tool.readAllStandardOutput()).split(u'\f');

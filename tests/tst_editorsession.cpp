@@ -129,16 +129,16 @@ void TstEditorSession::importFrom_data()
     QTest::newRow("GIFT, an essay skipped")
             << F::Gift << QByteArray("Столица? {=Рим ~Милан}\n\nО себе {}\n") << "" << 1
             << QStringList{"Столица?"};
-    QTest::newRow("Aiken") << F::Aiken << QByteArray("Два плюс два?\nA. 3\nB. 4\nANSWER: B\n")
-                           << "" << 0 << QStringList{"Два плюс два?"};
+    QTest::newRow("Aiken") << F::Aiken << QByteArray("Два плюс два?\nA. 3\nB. 4\nANSWER: B\n") << ""
+                           << 0 << QStringList{"Два плюс два?"};
     QTest::newRow("Moodle XML, broken")
-            << F::MoodleXml << QByteArray("<quiz><question type=\"multichoice\">") << ""
-            << 1 << QStringList{};
+            << F::MoodleXml << QByteArray("<quiz><question type=\"multichoice\">") << "" << 1
+            << QStringList{};
     QTest::newRow("no questions") << F::Aiken << QByteArray("просто текст\n")
                                   << "В файле \"%1\" нет ни одного вопроса формата Aiken." << -1
                                   << QStringList{};
-    QTest::newRow("missing file") << F::Gift << QByteArray()
-                                  << "Файл \"%1\" не существует!" << 0 << QStringList{};
+    QTest::newRow("missing file") << F::Gift << QByteArray() << "Файл \"%1\" не существует!" << 0
+                                  << QStringList{};
 }
 
 void TstEditorSession::importFrom()

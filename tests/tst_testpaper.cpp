@@ -90,8 +90,9 @@ void TstTestPaper::everyQuestionAndNoCorrectMark()
                  qPrintable(question));
         const QStringList answers = test.document.answers(q);
         for (int i = 0; i < answers.size(); ++i) {
-            const QString option = QStringLiteral("%1 %2) %3").arg(
-                    TestPaper::OptionBox, TestPaper::optionLabel(i), shown(answers[i]));
+            const QString option = QStringLiteral("%1 %2) %3")
+                                           .arg(TestPaper::OptionBox, TestPaper::optionLabel(i),
+                                                shown(answers[i]));
             QVERIFY2(text.contains(option), qPrintable(option));
         }
         options += int(answers.size());
@@ -115,8 +116,8 @@ void TstTestPaper::questionsAreNotSplitAcrossPages()
 {
     EditorTest test;
     test.settings.testName = "Длинный тест";
-    const QString words = QString("Съешь же ещё этих мягких французских булок, да выпей чаю. ")
-                                  .repeated(4);
+    const QString words
+            = QString("Съешь же ещё этих мягких французских булок, да выпей чаю. ").repeated(4);
     for (int q = 1; q <= 40; ++q) {
         QStringList options;
         for (int i = 1; i <= 5; ++i)
