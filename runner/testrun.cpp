@@ -2,7 +2,9 @@
 
 #include "resultreport.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <numeric>
@@ -10,6 +12,13 @@
 namespace {
 
 // An option as shown, without the blank that marks a correct one.
+// Now, in whole seconds: the journal keeps no finer time.
+QDateTime secondsUtc()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    return now.addMSecs(-now.time().msec());
+}
+
 QString withoutMark(QString shown)
 {
     while (shown.endsWith(u' '))
@@ -41,6 +50,8 @@ Outcome TestRun::loadTest(const QString &path)
         return Outcome{false, FileStore::missingFileMessage(path)};
 
     m_file = file;
+    m_sha256 = QString::fromLatin1(
+            QCryptographicHash::hash(loaded.bytes, QCryptographicHash::Sha256).toHex());
     const IniDocument &doc = loaded.document;
     m_lastRead = doc;
     m_settings = TestSettings::read(doc);
@@ -110,6 +121,8 @@ void TestRun::beginQuestions()
     m_view.startButtonVisible = false;
     m_view.questionViewVisible = true;
     // The clock starts with the first question on screen.
+    m_startedAt = m_clock();
+    m_started = secondsUtc();
     if (m_options.timeLimit > 0)
         m_deadline = m_clock() + qint64(m_options.timeLimit) * 60 * 1000;
     updateClock();
@@ -242,9 +255,42 @@ TestRun::Finish TestRun::end(bool timeUp)
             m_lastRead = loaded.document;
         f.review = reviewOf(m_lastRead);
     }
+    f.attempt = attemptOf(figures, f.grade, timeUp);
     m_deadline = -1;
     showStartState();
     return f;
+}
+
+Attempt TestRun::attemptOf(const ResultReport &figures, int grade, bool timeUp) const
+{
+    Attempt a = Attempt::begun();
+    a.testTitle = m_settings.testName;
+    a.testFile = QFileInfo(m_file.path()).absoluteFilePath();
+    a.testSha256 = m_sha256;
+    a.testAuthor = m_settings.author;
+    a.student = m_studentName;
+    a.started = m_started;
+    a.finished = secondsUtc();
+    a.seconds = int(std::max<qint64>(m_clock() - m_startedAt, 0) / 1000);
+    a.timeLimit = m_options.timeLimit;
+    a.questions = figures.total;
+    a.answered = figures.answered;
+    a.correct = figures.correct;
+    a.percent = percentOf(figures.correct, figures.total);
+    a.grade = grade;
+    a.ended = timeUp ? QStringLiteral("time") : QStringLiteral("student");
+    a.version = TestLayout::ProgramVersion;
+    for (int i = 0; i < m_sections.size(); ++i) {
+        AttemptAnswer answer;
+        answer.section = m_sections[i];
+        answer.question = TestLayout::questionTextFromFile(
+                TestLayout::readQuestion(m_lastRead, m_sections[i]).text);
+        if (!m_answers[i].isEmpty())
+            answer.answer = withoutMark(m_answers[i]);
+        answer.correct = TestLayout::isCorrectAnswer(m_answers[i]);
+        a.answers.append(answer);
+    }
+    return a;
 }
 
 QList<ReviewItem> TestRun::reviewOf(const IniDocument &doc) const

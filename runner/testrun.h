@@ -1,9 +1,12 @@
 #pragma once
 
+#include "attempt.h"
 #include "outcome.h"
 #include "profilefile.h"
+#include "resultreport.h"
 #include "testlayout.h"
 
+#include <QDateTime>
 #include <QRandomGenerator>
 #include <QString>
 #include <QStringList>
@@ -95,6 +98,7 @@ public:
         int grade = 0;       // 2 to 5; 0 without grades
         RunOptions::Review reviewLevel = RunOptions::NoReview;
         QList<ReviewItem> review; // empty without a review
+        Attempt attempt;          // for the journal
     };
     // Only offered while view().finishEnabled.
     Finish finish();
@@ -122,6 +126,7 @@ private:
     void orderOptions(int index, bool shuffle);
     Finish end(bool timeUp);
     QList<ReviewItem> reviewOf(const IniDocument &doc) const;
+    Attempt attemptOf(const ResultReport &figures, int grade, bool timeUp) const;
 
     Clock m_clock;
     QRandomGenerator m_random;
@@ -129,6 +134,9 @@ private:
     bool m_awaitsName = false;
     QString m_studentName;
     qint64 m_deadline = -1; // on m_clock; -1 when the run is not timed
+    qint64 m_startedAt = 0; // on m_clock, when the first question showed
+    QDateTime m_started;    // the same, in UTC
+    QString m_sha256;       // of the test's bytes as loaded
     // Per question shown: its options' order, drawn when first shown.
     QList<QList<int>> m_optionOrders;
 

@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
     g++ cmake ninja-build pkg-config
-    qt6-base-dev qt6-svg-dev qt6-translations-l10n
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev
+    libqt6sql6-sqlite libqt6sql6-psql
     fonts-dejavu-core fonts-liberation2
 )
 if [ "${1:-all}" != run ]; then
@@ -15,6 +16,7 @@ if [ "${1:-all}" != run ]; then
         clang clang-format libclang-rt-14-dev libbenchmark-dev libinih-dev hyperfine
         desktop-file-utils appstream shared-mime-info xdg-utils dpkg-dev file strace
         at-spi2-core dbus python3-pyatspi poppler-utils
+        postgresql-15
     )
 fi
 
@@ -27,6 +29,13 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# The tests start PostgreSQL servers of their own: installing the server
+# creates no cluster of the machine's own (pg_createcluster reads its
+# defaults from PGSYSCONFDIR), so none is started either.
+pgconf=$(mktemp -d)
+echo "create_main_cluster = false" >"$pgconf/createcluster.conf"
+chmod -R a+rX "$pgconf"
 # Without --no-install-recommends apt pulls in GTK and mesa upgrades.
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$sudo env PGSYSCONFDIR="$pgconf" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+rm -rf "$pgconf"

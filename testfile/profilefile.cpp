@@ -13,7 +13,7 @@ IniDocument ProfileFile::read() const
 ProfileFile::Loaded ProfileFile::load() const
 {
     const FileStore::Contents contents = FileStore::read(m_path);
-    return Loaded{IniDocument::parse(contents.bytes), contents.status};
+    return Loaded{IniDocument::parse(contents.bytes), contents.status, contents.bytes};
 }
 
 QString ProfileFile::readString(const QString &section, const QString &key,

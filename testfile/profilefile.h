@@ -29,6 +29,7 @@ public:
     {
         IniDocument document;
         FileStore::Status status;
+        QByteArray bytes; // as read
     };
     Loaded load() const;
 

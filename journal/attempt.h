@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// One finished run of a test, as the journal keeps it.
+struct AttemptAnswer
+{
+    QString section;  // the question's section in the test file
+    QString question; // its text
+    QString answer;   // the option chosen; null when none was
+    bool correct = false;
+};
+
+struct Attempt
+{
+    QString id; // unique: a delivery tried twice stores it once
+    QString testTitle;
+    QString testFile;
+    QString testSha256; // of the bytes read when the test was loaded, in hex
+    QString testAuthor;
+    QString student; // empty where the test does not ask for a name
+    QString computer;
+    QString account;
+    QDateTime started;  // UTC
+    QDateTime finished; // UTC
+    int seconds = 0;
+    int timeLimit = 0; // minutes; 0 for none
+    int questions = 0;
+    int answered = 0;
+    int correct = 0;
+    int percent = 0;
+    int grade = 0;                // 2 to 5; 0 without grades
+    QString ended;                // "student" or "time"
+    QString version;              // the program's
+    QList<AttemptAnswer> answers; // in the order shown
+
+    // A new id, and this computer and account.
+    static Attempt begun();
+
+    // As the spool keeps it, and back; nothing for bytes that are not one.
+    QByteArray toJson() const;
+    static std::optional<Attempt> fromJson(const QByteArray &json);
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "address.h"
+#include "attempt.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <optional>
+
+// The journal of results at an address: its tables (made and upgraded here
+// for SQLite; checked for their version on a PostgreSQL server, which its
+// set-up script prepares), attempts recorded each in one transaction, and
+// the teacher's queries. Used from the thread that made it. Every SQL
+// statement takes its values as bound parameters.
+class Journal
+{
+public:
+    static constexpr int SchemaVersion = 1;
+
+    explicit Journal(const JournalAddress &address);
+    ~Journal();
+    Journal(const Journal &) = delete;
+    Journal &operator=(const Journal &) = delete;
+
+    bool isOpen() const { return m_open; }
+    // Why the journal could not be opened or written, in Russian.
+    QString error() const { return m_error; }
+    const JournalAddress &address() const { return m_address; }
+
+    // Stores the attempt and its answers, or nothing of them; true too when
+    // an attempt of that id is stored already.
+    bool record(const Attempt &attempt);
+
+    // The teacher's view: the attempts newest first, or sorted by a column.
+    enum Column { Date, Student, Test, Time, Answered, Correct, Percent, Grade, Id, ColumnCount };
+    struct Filter
+    {
+        QString test;    // the title, exactly; empty: every test
+        QString student; // a part of the name, in any case; empty: everyone
+    };
+    // A query whose rows are the columns above, fetched as they are read.
+    QSqlQuery attempts(const Filter &filter, Column sortBy = Date,
+                       Qt::SortOrder order = Qt::DescendingOrder) const;
+    QStringList tests() const;
+    std::optional<Attempt> attempt(const QString &id) const;
+    // Every attempt at a test, with its answers, for the statistics.
+    QList<Attempt> attemptsAt(const QString &test) const;
+    bool remove(const QStringList &ids);
+
+    QSqlDatabase database() const { return QSqlDatabase::database(m_connection, false); }
+
+private:
+    bool fail(const QString &what, const QString &detail);
+    bool prepareSqlite();
+    bool checkSchema();
+    Attempt attemptOf(const QSqlQuery &row) const;
+    QList<AttemptAnswer> answersOf(const QString &id) const;
+
+    JournalAddress m_address;
+    QString m_connection;
+    bool m_open = false;
+    QString m_error;
+};

@@ -1,0 +1,146 @@
+#include "spool.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMutex>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <future>
+#include <memory>
+
+namespace Spool {
+
+namespace {
+
+const QLatin1String Suffix(".attempt");
+
+QString fileOf(const QString &folder, const QString &id)
+{
+    return folder + u'/' + id + Suffix;
+}
+
+// One delivery at a time in a program: two would only race to store the same attempts.
+QMutex delivering;
+
+QMutex threadsLock;
+QList<QThread *> threads;
+
+// Runs work on a thread of its own, kept until it ends or the program waits for it.
+void runAside(std::function<void()> work)
+{
+    QThread *thread = QThread::create(std::move(work));
+    {
+        const QMutexLocker lock(&threadsLock);
+        threads.append(thread);
+    }
+    QObject::connect(thread, &QThread::finished, thread, [thread] {
+        {
+            const QMutexLocker lock(&threadsLock);
+            threads.removeOne(thread);
+        }
+        thread->deleteLater();
+    });
+    thread->start();
+}
+
+} // namespace
+
+QString defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Quivara/spool");
+}
+
+bool put(const Attempt &attempt, const QString &folder)
+{
+    if (!QDir().mkpath(folder))
+        return false;
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QSaveFile file(fileOf(folder, attempt.id));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray json = attempt.toJson();
+    return file.write(json) == json.size() && file.commit();
+}
+
+QStringList pending(const QString &folder)
+{
+    QStringList files;
+    const QDir dir(folder);
+    for (const QString &name :
+         dir.entryList({QStringLiteral("*") + Suffix}, QDir::Files, QDir::Name))
+        files.append(dir.filePath(name));
+    return files;
+}
+
+bool deliver(const JournalAddress &address, const QString &folder, QString *error)
+{
+    const QMutexLocker lock(&delivering);
+    const QStringList files = pending(folder);
+    if (files.isEmpty())
+        return true;
+    Journal journal(address);
+    if (!journal.isOpen()) {
+        if (error)
+            *error = journal.error();
+        return false;
+    }
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue; // delivered meanwhile by another program
+        const std::optional<Attempt> attempt = Attempt::fromJson(file.read(64 * 1024 * 1024));
+        file.close();
+        if (!attempt) {
+            // Not one of ours; kept aside for a person to look at, never retried.
+            QFile::rename(path, path + QStringLiteral(".unreadable"));
+            continue;
+        }
+        if (!journal.record(*attempt)) {
+            if (error)
+                *error = journal.error();
+            return false;
+        }
+        QFile::remove(path);
+    }
+    return true;
+}
+
+Recorded record(const Attempt &attempt, std::chrono::milliseconds wait, const QString &folder)
+{
+    if (!put(attempt, folder)) {
+        // No spool to fall back on: the journal is tried here, the only chance.
+        Journal journal(JournalAddress::inForce());
+        return journal.record(attempt) ? Recorded::Stored : Recorded::Spooled;
+    }
+    auto done = std::make_shared<std::promise<bool>>();
+    std::future<bool> delivered = done->get_future();
+    runAside([done, folder] { done->set_value(deliver(JournalAddress::inForce(), folder)); });
+    if (delivered.wait_for(wait) != std::future_status::ready)
+        return Recorded::Spooled;
+    return delivered.get() && !QFile::exists(fileOf(folder, attempt.id)) ? Recorded::Stored
+                                                                         : Recorded::Spooled;
+}
+
+void deliverInBackground(const QString &folder)
+{
+    if (pending(folder).isEmpty())
+        return;
+    runAside([folder] { deliver(JournalAddress::inForce(), folder); });
+}
+
+void finishDeliveries()
+{
+    QList<QThread *> running;
+    {
+        const QMutexLocker lock(&threadsLock);
+        running = threads;
+    }
+    for (QThread *thread : running)
+        thread->wait();
+}
+
+} // namespace Spool
