@@ -2,7 +2,10 @@
 #include "mform.h"
 #include "startup.h"
 
+#include "spool.h"
+
 #include <QApplication>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -23,5 +26,10 @@ int main(int argc, char *argv[])
     if (!form)
         return 0;
     form->show();
-    return QApplication::exec();
+    // Attempts that could not reach the journal before go now, once the
+    // window is up and without holding it.
+    QTimer::singleShot(0, [] { Spool::deliverInBackground(); });
+    const int code = QApplication::exec();
+    Spool::finishDeliveries();
+    return code;
 }

@@ -1,7 +1,10 @@
 #include "application.h"
 #include "mainform.h"
 
+#include "spool.h"
+
 #include <QApplication>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
@@ -19,5 +22,10 @@ int main(int argc, char *argv[])
 
     TMForm form(arguments.value(1));
     form.show();
-    return QApplication::exec();
+    // Attempts that could not reach the journal before go now, once the
+    // window is up and without holding it.
+    QTimer::singleShot(0, [] { Spool::deliverInBackground(); });
+    const int code = QApplication::exec();
+    Spool::finishDeliveries();
+    return code;
 }

@@ -1,5 +1,7 @@
 #include "mainform.h"
 
+#include "spool.h"
+
 #include "about.h"
 #include "anchors.h"
 #include "appearance.h"
@@ -350,9 +352,13 @@ void TMForm::endRun(const TestRun::Finish &finish)
 {
     m_clockTick.stop();
     TestPanel->hide();
+    // Into the journal, or the spool when the journal does not take it in time.
+    const Spool::Recorded recorded = Spool::record(finish.attempt, JournalWait);
     if (finish.timeUp)
         showMessage(this, ProgramTitle, QStringLiteral("Время вышло!"));
     showMessage(this, ProgramTitle, finish.message);
+    if (recorded == Spool::Recorded::Spooled)
+        showMessage(this, ProgramTitle, SpooledNotice);
     if (!finish.review.isEmpty()) {
         ReviewBox review(reviewText(finish.review, finish.reviewLevel), this);
         review.exec();

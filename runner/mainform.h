@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <chrono>
+
 class QAction;
 class QFileDialog;
 class QGroupBox;
@@ -22,6 +24,10 @@ class TMForm : public QMainWindow
     Q_OBJECT
 public:
     static inline const QString ProgramTitle = QStringLiteral("Quivara " QUIVARA_VERSION);
+    // How long a finished test waits for the journal before its result shows.
+    static constexpr std::chrono::milliseconds JournalWait{3000};
+    static inline const QString SpooledNotice = QStringLiteral(
+            "Результат сохранён на этом компьютере и будет передан в журнал позже.");
 
     // Loads the test named by testPath, if any, before the window is shown;
     // a message from that load is shown first.

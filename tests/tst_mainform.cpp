@@ -1,4 +1,7 @@
+#include "journal.h"
 #include "mainform.h"
+#include "pgserver.h"
+#include "spool.h"
 #include "profilefile.h"
 #include "radiogroup.h"
 #include "runboxes.h"
@@ -100,6 +103,8 @@ private slots:
     void timeUpClosesBoxesAndFinishes_data();
     void timeUpClosesBoxesAndFinishes();
     void reviewAfterResult();
+    void finishedTestGoesToTheJournal_data();
+    void finishedTestGoesToTheJournal();
 };
 
 void TstMainForm::initTestCase()
@@ -917,6 +922,108 @@ void TstMainForm::reviewAfterResult()
                             "Правильный ответ: Париж\n\n"
                             "2. Столица Италии?\nОтвет: Рим — верно\nПравильный ответ: Рим"));
     QVERIFY(form.findChild<QWidget *>("OpenTestButton")->isVisible());
+}
+
+void TstMainForm::finishedTestGoesToTheJournal_data()
+{
+    QTest::addColumn<QString>("journal"); // SQLITE: a file of the test's own; SERVER: a server's
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("SQLite") << "SQLITE" << true;
+    QTest::newRow("the class's server") << "SERVER" << true;
+    QTest::newRow("no journal to be had") << "postgresql://u@%2Fnowhere/quivara" << false;
+}
+
+void TstMainForm::finishedTestGoesToTheJournal()
+{
+    QFETCH(QString, journal);
+    QFETCH(bool, stored);
+    QTemporaryDir dir;
+    PgServer server;
+    if (journal == "SQLITE") {
+        journal = "sqlite:" + dir.filePath("journal.sqlite");
+    } else if (journal == "SERVER") {
+        if (!server.missing().isEmpty())
+            QSKIP(qPrintable(server.missing()));
+        QVERIFY(server.start());
+        QVERIFY(server.makeJournal("quivara", QFINDTESTDATA("../journal/postgresql.sql")));
+        journal = server.address("quivara_student", "quivara");
+    }
+    qputenv("QUIVARA_JOURNAL", journal.toUtf8());
+    const QString path = capitalsWith(dir,
+                                      {{"AskName", "1"},
+                                       {"AllowFinish", "1"},
+                                       {"Review", "1"},
+                                       {"Grade5", "90"},
+                                       {"Grade4", "70"},
+                                       {"Grade3", "50"}});
+    whenModalOf<NameBox>([](NameBox *box) {
+        auto *edit = box->findChild<QLineEdit *>("StudentName");
+        typeText(edit, "Иванова Анна");
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    TMForm form(path);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTRY_VERIFY(form.findChild<QWidget *>("TestPanel")->isVisible());
+    auto *group = form.findChild<RadioGroupBox *>("RadioGroup");
+    group->button(1)->click(); // Париж
+    form.findChild<QPushButton *>("NQButton")->click();
+
+    // What shows after the finish, in order: the result, the notice, the review.
+    QStringList seen;
+    std::function<void()> record = [&] {
+        QTimer::singleShot(10, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (!modal)
+                return record();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                seen.append(QTextDocumentFragment::fromHtml(box->text()).toPlainText());
+                box->close();
+                return record();
+            }
+            seen.append(modal->metaObject()->className());
+            modal->close();
+        });
+    };
+    record();
+    form.findChild<QPushButton *>("FinishButton")->click();
+    QTRY_VERIFY(!seen.isEmpty() && seen.last() == "ReviewBox");
+    QCOMPARE(seen.size(), stored ? 2 : 3);
+    QVERIFY(seen[0].contains("Оценка: 3"));
+    if (!stored)
+        QCOMPARE(seen[1], TMForm::SpooledNotice);
+    qunsetenv("QUIVARA_JOURNAL");
+
+    if (journal.startsWith("postgresql://quivara_student"))
+        journal.replace("quivara_student", "quivara_teacher");
+    Journal opened(JournalAddress::parse(journal));
+    QCOMPARE(opened.isOpen(), stored);
+    if (!stored) {
+        QCOMPARE(Spool::pending().size(), 1); // for a later delivery
+        for (const QString &file : Spool::pending())
+            QFile::remove(file);
+        return;
+    }
+    QSqlQuery rows = opened.attempts({});
+    QVERIFY(rows.next());
+    const std::optional<Attempt> a = opened.attempt(rows.value(Journal::Id).toString());
+    QVERIFY(!rows.next()); // stored once
+    QVERIFY(a);
+    QCOMPARE(a->student, QStringLiteral("Иванова Анна"));
+    QCOMPARE(a->testTitle, QStringLiteral("Столицы"));
+    QCOMPARE(a->testFile, QFileInfo(path).absoluteFilePath());
+    QCOMPARE(a->testSha256.size(), 64);
+    QCOMPARE(a->questions, 2);
+    QCOMPARE(a->answered, 1);
+    QCOMPARE(a->correct, 1);
+    QCOMPARE(a->percent, 50);
+    QCOMPARE(a->grade, 3);
+    QCOMPARE(a->ended, QStringLiteral("student"));
+    QCOMPARE(a->answers.size(), 2);
+    QCOMPARE(a->answers[0].answer, QStringLiteral("Париж"));
+    QVERIFY(a->answers[0].correct);
+    QVERIFY(a->answers[1].answer.isNull());
+    QVERIFY(a->finished >= a->started);
 }
 
 QTEST_MAIN(TstMainForm)
