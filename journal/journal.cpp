@@ -259,6 +259,55 @@ QSqlQuery Journal::attempts(const Filter &filter, Column sortBy, Qt::SortOrder o
     return q;
 }
 
+QString Journal::caption(Column column)
+{
+    static const char *const captions[]
+            = {"Дата", "Ученик", "Тест", "Время", "Ответов", "Верных", "%", "Оценка", "id"};
+    return QString::fromUtf8(captions[column >= 0 && column < ColumnCount ? column : Id]);
+}
+
+QString Journal::shown(Column column, const QVariant &value)
+{
+    switch (column) {
+    case Date:
+        return fromUtc(value).toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    case Time: {
+        const int seconds = value.toInt();
+        return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+    case Grade:
+        return value.toInt() > 0 ? value.toString() : QString();
+    default:
+        return value.toString();
+    }
+}
+
+QByteArray Journal::csv(const Filter &filter, Column sortBy, Qt::SortOrder order) const
+{
+    // A field with the separator, a quote or a line break goes in quotes,
+    // its quotes doubled.
+    auto field = [](QString text) {
+        if (text.contains(u';') || text.contains(u'"') || text.contains(u'\n')
+            || text.contains(u'\r')) {
+            text.replace(u'"', QLatin1String("\"\""));
+            text = u'"' + text + u'"';
+        }
+        return text;
+    };
+    QStringList line;
+    for (int c = 0; c < Id; ++c)
+        line.append(field(caption(Column(c))));
+    QByteArray out = "\xEF\xBB\xBF" + line.join(u';').toUtf8() + "\r\n";
+    QSqlQuery q = attempts(filter, sortBy, order);
+    while (q.next()) {
+        line.clear();
+        for (int c = 0; c < Id; ++c)
+            line.append(field(shown(Column(c), q.value(c))));
+        out += line.join(u';').toUtf8() + "\r\n";
+    }
+    return out;
+}
+
 QStringList Journal::tests() const
 {
     QStringList titles;

@@ -43,6 +43,15 @@ public:
     // A query whose rows are the columns above, fetched as they are read.
     QSqlQuery attempts(const Filter &filter, Column sortBy = Date,
                        Qt::SortOrder order = Qt::DescendingOrder) const;
+    // The view's column captions ("Дата", "Ученик", ...), and a value of
+    // the column as the view and its CSV show it: the date in local time as
+    // ДД.ММ.ГГГГ ЧЧ:ММ, the time taken as М:СС, no grade as nothing.
+    static QString caption(Column column);
+    static QString shown(Column column, const QVariant &value);
+    // The rows as filtered and sorted, for a spreadsheet in a Russian locale:
+    // UTF-8 with a BOM, ";" between fields, a header of the captions.
+    QByteArray csv(const Filter &filter, Column sortBy = Date,
+                   Qt::SortOrder order = Qt::DescendingOrder) const;
     QStringList tests() const;
     std::optional<Attempt> attempt(const QString &id) const;
     // Every attempt at a test, with its answers, for the statistics.

@@ -1,6 +1,7 @@
 #include "journal.h"
 #include "pgserver.h"
 #include "spool.h"
+#include "statistics.h"
 #include "testfiles.h"
 
 #include <QProcess>
@@ -89,6 +90,8 @@ private slots:
     void unwritableJournalSpools_data();
     void unwritableJournalSpools();
     void twoProcessesOneSqliteFile();
+    void statistics();
+    void csvOpensInARussianSpreadsheet();
     void postgresql();
 };
 
@@ -457,6 +460,57 @@ void TstJournal::postgresql()
     QVERIFY(!newer.isOpen());
     QVERIFY2(newer.error().contains("версии 2"), qPrintable(newer.error()));
     Spool::finishDeliveries();
+}
+
+void TstJournal::statistics()
+{
+    // Four attempts: the upper and lower groups are ⌈0.27·4⌉ = 2 each.
+    const struct
+    {
+        int percent;
+        bool first;
+        const char *second; // the answer to the second question; "В" is right
+    } rows[] = {{100, true, "В"}, {50, true, "Б"}, {50, false, "В"}, {0, false, "Б"}};
+    QList<Attempt> attempts;
+    for (const auto &row : rows) {
+        Attempt a = sample("ученик", "Т", row.percent);
+        a.answers = {{"Q0", "Первый", row.first ? "да" : "нет", row.first},
+                     {"Q1", "Второй", row.second, QString(row.second) == "В"}};
+        attempts.append(a);
+    }
+    attempts[3].answers[0].answer = QString(); // no answer is no wrong answer
+    const Statistics s = Statistics::of(attempts);
+    QCOMPARE(s.attempts, 4);
+    QCOMPARE(s.meanPercent, 50.0);
+    QCOMPARE(s.medianPercent, 50.0);
+    QCOMPARE(s.bands, (std::array<int, 10>{1, 0, 0, 0, 0, 2, 0, 0, 0, 1}));
+    QCOMPARE(s.questions.size(), 2);
+    QCOMPARE(s.questions[0].share, 0.5);
+    QCOMPARE(s.questions[0].discrimination, 1.0);
+    QCOMPARE(s.questions[0].commonWrong, QStringLiteral("нет"));
+    QCOMPARE(s.questions[0].commonWrongCount, 1);
+    QCOMPARE(s.questions[1].discrimination, 0.0);
+    QCOMPARE(s.questions[1].commonWrong, QStringLiteral("Б"));
+    QCOMPARE(s.questions[1].commonWrongCount, 2);
+    QCOMPARE(Statistics::bandOf(100), 9);
+    QCOMPARE(Statistics::bandOf(90), 9);
+    QCOMPARE(Statistics::bandOf(89), 8);
+    QCOMPARE(Statistics::of({}).attempts, 0);
+}
+
+void TstJournal::csvOpensInARussianSpreadsheet()
+{
+    QTemporaryDir dir;
+    Journal journal(JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite")));
+    Attempt a = sample("Петров; \"Ваня\"", "География", 50);
+    QVERIFY(journal.record(a));
+    QVERIFY(journal.record(sample("Другой", "Алгебра")));
+    const QByteArray csv = journal.csv({"География", {}});
+    const QString local = a.finished.toLocalTime().toString("dd.MM.yyyy HH:mm");
+    QCOMPARE(csv,
+             "\xEF\xBB\xBF"
+             "Дата;Ученик;Тест;Время;Ответов;Верных;%;Оценка\r\n"
+                     + (local + ";\"Петров; \"\"Ваня\"\"\";География;12:34;1;1;50;3\r\n").toUtf8());
 }
 
 QTEST_GUILESS_MAIN(TstJournal)
