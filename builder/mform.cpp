@@ -6,6 +6,7 @@
 #include "displaytext.h"
 #include "filesafeinput.h"
 #include "filestore.h"
+#include "journalwindow.h"
 #include "messagebox.h"
 #include "questionlist.h"
 #include "testpaper.h"
@@ -161,6 +162,7 @@ void TForm1::createMenu()
     ExportItem = menuItem(file, QStringLiteral("Экспорт..."), "ExportItem");
     PrintItem = menuItem(file, QStringLiteral("Печать..."), "PrintItem", QKeySequence::Print);
     PdfItem = menuItem(file, QStringLiteral("Экспорт в PDF..."), "PdfItem");
+    QAction *journalItem = menuItem(file, QStringLiteral("Журнал результатов..."), "JournalItem");
     for (QAction *item : {N3, N4, ExportItem, PrintItem, PdfItem})
         item->setEnabled(false);
 
@@ -180,6 +182,7 @@ void TForm1::createMenu()
     connect(ExportItem, &QAction::triggered, this, &TForm1::ExportClick);
     connect(PrintItem, &QAction::triggered, this, &TForm1::PrintClick);
     connect(PdfItem, &QAction::triggered, this, &TForm1::PdfClick);
+    connect(journalItem, &QAction::triggered, this, &TForm1::openJournal);
     connect(n13, &QAction::triggered, this, &TForm1::N13Click);
     connect(n12, &QAction::triggered, this, &TForm1::N12Click);
     connect(n10, &QAction::triggered, this, &TForm1::N10Click);
@@ -894,6 +897,18 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->accept();
     else
         event->ignore();
+}
+
+void TForm1::openJournal()
+{
+    if (!JournalView)
+        JournalView = new JournalWindow(this);
+    else
+        JournalView->refresh();
+    JournalView->setWindowFlag(Qt::Window);
+    JournalView->show();
+    JournalView->raise();
+    JournalView->activateWindow();
 }
 
 void TForm1::bringToFront()

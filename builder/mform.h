@@ -19,6 +19,7 @@ class QTabWidget;
 class QuestionList;
 class FileSafeMemo;
 class TAboutBox;
+class JournalWindow;
 
 // The editor's main window: a settings page, a questions page and a page of
 // how the test is taken, over the test open in the editor. Questions live in an EditorDocument that
@@ -42,6 +43,8 @@ public:
 
 public slots:
     void bringToFront();
+    // Shows the teacher's view of the journal, made when first asked for.
+    void openJournal();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -143,4 +146,5 @@ private:
     QFileDialog *ExportDialog = nullptr;
     QFileDialog *PdfDialog = nullptr;
     TAboutBox *AboutBox = nullptr;
+    JournalWindow *JournalView = nullptr;
 };

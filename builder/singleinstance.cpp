@@ -32,10 +32,10 @@ SingleInstance::~SingleInstance()
         m_server->close();
 }
 
-bool SingleInstance::tryToRun()
+bool SingleInstance::tryToRun(const QByteArray &request)
 {
     if (!m_lock.tryLock(0)) {
-        if (runningEditorAnswers())
+        if (runningEditorAnswers(request))
             return false;
         // Nobody answers for the lock, or it is not a lock at all (empty,
         // garbled, a folder, another user's): take it over where possible.
@@ -46,7 +46,7 @@ bool SingleInstance::tryToRun()
     return true;
 }
 
-bool SingleInstance::runningEditorAnswers()
+bool SingleInstance::runningEditorAnswers(const QByteArray &request)
 {
     // The holder may have taken the lock a moment ago and not be listening
     // yet, so it has a little while to answer; connecting is the request.
@@ -56,6 +56,10 @@ bool SingleInstance::runningEditorAnswers()
         QLocalSocket socket;
         socket.connectToServer(m_socketPath);
         if (socket.waitForConnected(AnswerTimeoutMs)) {
+            if (!request.isEmpty()) {
+                socket.write(request);
+                socket.waitForBytesWritten(AnswerTimeoutMs);
+            }
             socket.disconnectFromServer();
             return true;
         }
@@ -73,6 +77,12 @@ void SingleInstance::listen()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            // Only a known request counts; a short line at most is read.
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (socket->bytesAvailable() >= JournalRequest.size()
+                    && socket->read(JournalRequest.size()) == JournalRequest)
+                    emit journalRequested();
+            });
             emit showRequested();
         }
     });

@@ -29,13 +29,18 @@ public:
     // True when no other editor runs; this one then holds the lock (where it
     // can) until it is destroyed and hears later starts. False when another
     // editor answered: it was asked to bring its window to the front.
-    bool tryToRun();
+    // A request, if any, goes to the editor that runs.
+    bool tryToRun(const QByteArray &request = QByteArray());
+
+    // The request of a start that opens the journal.
+    static inline const QByteArray JournalRequest = QByteArrayLiteral("journal\n");
 
 signals:
     void showRequested();
+    void journalRequested();
 
 private:
-    bool runningEditorAnswers();
+    bool runningEditorAnswers(const QByteArray &request);
     void listen();
 
     QString m_socketPath;

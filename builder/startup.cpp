@@ -4,6 +4,7 @@
 #include "mform.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 QString programFileCaption(const QString &programPath)
 {
@@ -13,12 +14,19 @@ QString programFileCaption(const QString &programPath)
 
 std::unique_ptr<TForm1> startEditor(SingleInstance &instance, const QStringList &arguments)
 {
-    if (!instance.tryToRun()) {
-        showMessage(nullptr, programFileCaption(arguments.value(0)),
-                    QStringLiteral("Quivara Builder уже запущен!"));
+    const bool journal = arguments.value(1) == QLatin1String("--journal");
+    if (!instance.tryToRun(journal ? SingleInstance::JournalRequest : QByteArray())) {
+        // The editor that runs opens its journal instead: nothing to say then.
+        if (!journal)
+            showMessage(nullptr, programFileCaption(arguments.value(0)),
+                        QStringLiteral("Quivara Builder уже запущен!"));
         return nullptr;
     }
-    auto form = std::make_unique<TForm1>(arguments.value(1));
+    auto form = std::make_unique<TForm1>(journal ? QString() : arguments.value(1));
     QObject::connect(&instance, &SingleInstance::showRequested, form.get(), &TForm1::bringToFront);
+    QObject::connect(&instance, &SingleInstance::journalRequested, form.get(),
+                     &TForm1::openJournal);
+    if (journal)
+        QTimer::singleShot(0, form.get(), &TForm1::openJournal); // once the editor shows
     return form;
 }

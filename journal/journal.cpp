@@ -185,27 +185,17 @@ bool Journal::record(const Attempt &a)
             " questions, answered, correct, percent, grade, ended, program_version)"
             " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"
             " ON CONFLICT DO NOTHING"));
-    for (const QVariant &v : {QVariant(a.id),
-                              QVariant(a.testTitle),
-                              QVariant(a.testFile),
-                              QVariant(a.testSha256),
-                              QVariant(a.testAuthor),
-                              QVariant(a.student),
-                              QVariant(a.student.toCaseFolded()),
-                              QVariant(a.computer),
-                              QVariant(a.account),
-                              QVariant(utc(a.started)),
-                              QVariant(utc(a.finished)),
-                              QVariant(a.seconds),
-                              QVariant(a.timeLimit),
-                              QVariant(a.questions),
-                              QVariant(a.answered),
-                              QVariant(a.correct),
-                              QVariant(a.percent),
-                              QVariant(a.grade),
-                              QVariant(a.ended),
-                              QVariant(a.version)})
-        q.addBindValue(v);
+    // A text not set (no name asked, say) is stored empty: a null one would bind as NULL.
+    const auto text = [](const QString &t) { return t.isNull() ? QStringLiteral("") : t; };
+    for (const QString &t :
+         {a.id, a.testTitle, a.testFile, a.testSha256, a.testAuthor, a.student,
+          a.student.toCaseFolded(), a.computer, a.account, utc(a.started), utc(a.finished)})
+        q.addBindValue(text(t));
+    for (const int number :
+         {a.seconds, a.timeLimit, a.questions, a.answered, a.correct, a.percent, a.grade})
+        q.addBindValue(number);
+    q.addBindValue(text(a.ended));
+    q.addBindValue(text(a.version));
     ok = ok && q.exec();
     // An attempt stored before (a retry from the spool) keeps its answers.
     const bool isNew = ok && q.numRowsAffected() == 1;
@@ -216,8 +206,8 @@ bool Journal::record(const Attempt &a)
             const AttemptAnswer &answer = a.answers[i];
             q.addBindValue(a.id);
             q.addBindValue(i + 1);
-            q.addBindValue(answer.section);
-            q.addBindValue(answer.question);
+            q.addBindValue(text(answer.section));
+            q.addBindValue(text(answer.question));
             q.addBindValue(answer.answer.isNull() ? QVariant(QMetaType(QMetaType::QString))
                                                   : QVariant(answer.answer));
             q.addBindValue(answer.correct ? 1 : 0);

@@ -1037,8 +1037,8 @@ void TstMForm::paperItemsNeedATest()
         texts.append(item->isSeparator() ? QStringLiteral("-") : item->text());
     QCOMPARE(texts,
              QStringList({"Создать...", "-", "Открыть...", "Сохранить", "Сохранить как...", "-",
-                          "Выход", "-", "Импорт...", "Экспорт...", "Печать...",
-                          "Экспорт в PDF..."}));
+                          "Выход", "-", "Импорт...", "Экспорт...", "Печать...", "Экспорт в PDF...",
+                          "Журнал результатов..."}));
     for (const char *item : {"ExportItem", "PrintItem", "PdfItem"})
         QVERIFY2(!e.form.findChild<QAction *>(item)->isEnabled(), item);
     QVERIFY(e.form.findChild<QAction *>("ImportItem")->isEnabled());
