@@ -370,7 +370,7 @@ void JournalWindow::StatisticsClick()
     table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(table, 1);
     addCloseButton(d, layout);
-    d->resize(720, 620);
+    d->resize(820, 620);
     d->open();
 }
 

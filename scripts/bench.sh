@@ -16,6 +16,8 @@ bench=build-bench/bench
 status=0
 echo "== files"
 "$bench/bench_files" --benchmark_min_time=1 || status=1
+echo "== the journal"
+"$bench/bench_journal" --benchmark_min_time=1 || status=1
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,6 +1,7 @@
 // Renders the windows of both programs into PNG files, for people to look at.
 // Run under a real (virtual) display: scripts/screenshots.sh.
 #include "application.h"
+#include "journalwindow.h"
 #include "mainform.h"
 #include "mform.h"
 #include "radiogroup.h"
@@ -14,7 +15,9 @@
 #include <QPdfWriter>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QComboBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -191,6 +194,57 @@ void importShots(const QString &gift)
     save(&form, "builder-imported");
 }
 
+// The teacher's view of a journal of one class's attempts, and its statistics.
+void journalShots()
+{
+    QTemporaryDir dir;
+    const QString address = QStringLiteral("sqlite:") + dir.filePath("journal.sqlite");
+    qputenv("QUIVARA_JOURNAL", address.toUtf8());
+    {
+        Journal journal(JournalAddress::parse(address));
+        const QStringList names{"Иванова Анна",    "Петров Иван",    "Сидорова Мария",
+                                "Кузнецов Олег",   "Смирнова Ольга", "Попов Денис",
+                                "Васильева Ирина", "Морозов Артём",  "Новикова Софья",
+                                "Фёдоров Илья",    "Волкова Дарья",  "Алексеев Максим"};
+        const QStringList rivers{"Лена", "Волга", "Обь", "Енисей"};
+        for (int i = 0; i < names.size(); ++i) {
+            Attempt a = Attempt::begun();
+            a.testTitle = QStringLiteral("География: реки, города и моря");
+            a.student = names[i];
+            a.finished = QDateTime(QDate(2026, 12, 10), QTime(9, 40), Qt::UTC).addSecs(37 * i);
+            a.started = a.finished.addSecs(-300 - 23 * i);
+            a.seconds = 300 + 23 * i;
+            a.questions = 6;
+            a.correct = (i * 5 + 3) % 7;
+            a.answered = 6;
+            a.percent = a.correct * 100 / 6;
+            a.grade = a.percent >= 90 ? 5 : a.percent >= 70 ? 4 : a.percent >= 50 ? 3 : 2;
+            a.ended = QStringLiteral("student");
+            for (int q = 0; q < 6; ++q) {
+                const bool right = q < a.correct;
+                a.answers.append({QStringLiteral("Q%1").arg(q),
+                                  QStringLiteral("Вопрос %1").arg(q + 1),
+                                  q == 0 ? (right ? rivers[0] : rivers[1 + i % 3])
+                                         : QString(right ? "верный" : "неверный"),
+                                  right});
+            }
+            a.answers[0].question = QStringLiteral("Какая река самая длинная в России?");
+            journal.record(a);
+        }
+    }
+    JournalWindow window;
+    window.show();
+    save(&window, "builder-journal");
+    auto *tests = window.findChild<QComboBox *>("TestFilter");
+    tests->setCurrentIndex(1);
+    saveNextModal("builder-journal-statistics");
+    window.findChild<QPushButton *>("StatisticsButton")->click();
+    while (QApplication::activeModalWidget()
+           || !QFile::exists(QDir(outputDir).filePath("builder-journal-statistics.png")))
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    qunsetenv("QUIVARA_JOURNAL");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -210,5 +264,6 @@ int main(int argc, char *argv[])
     examShots(args[3]);
     builderShots(args[2], args[3]);
     importShots(args[4]);
+    journalShots();
     return 0;
 }

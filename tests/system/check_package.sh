@@ -14,11 +14,12 @@ for path in ./usr/bin/quivara ./usr/bin/quivara-builder ./usr/bin/quivara-conver
         ./usr/share/icons/hicolor/scalable/apps/org.example.QuivaraBuilder.svg \
         ./usr/share/icons/hicolor/scalable/mimetypes/application-x-quivara.svg \
         ./usr/share/quivara/samples/geography.quivara \
-        ./usr/share/quivara/samples/geography-exam.quivara; do
+        ./usr/share/quivara/samples/geography-exam.quivara \
+        ./usr/share/quivara/postgresql.sql; do
     grep -qxF "$path" <<<"$contents" || { echo "missing from the package: $path"; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for dep in libqt6widgets6 libqt6svg6 qt6-qpa-plugins; do
+for dep in libqt6widgets6 libqt6svg6 qt6-qpa-plugins libqt6sql6-sqlite libqt6sql6-psql libqt6charts6; do
     grep -q "$dep" <<<"$depends" || { echo "the package does not depend on $dep"; exit 1; }
 done
 echo "package contents: ok"
