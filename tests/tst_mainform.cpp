@@ -948,6 +948,8 @@ void TstMainForm::finishedTestGoesToTheJournal()
         QVERIFY(server.makeJournal("quivara", QFINDTESTDATA("../journal/postgresql.sql")));
         journal = server.address("quivara_student", "quivara");
     }
+    for (const QString &file : Spool::pending()) // left by an earlier row
+        QFile::remove(file);
     qputenv("QUIVARA_JOURNAL", journal.toUtf8());
     const QString path = capitalsWith(dir,
                                       {{"AskName", "1"},
@@ -988,10 +990,15 @@ void TstMainForm::finishedTestGoesToTheJournal()
     record();
     form.findChild<QPushButton *>("FinishButton")->click();
     QTRY_VERIFY(!seen.isEmpty() && seen.last() == "ReviewBox");
-    QCOMPARE(seen.size(), stored ? 2 : 3);
     QVERIFY(seen[0].contains("Оценка: 3"));
+    // A journal that takes longer than the wait (a slow machine, a sanitizer)
+    // gets the attempt a moment later from the spool; the student is told.
+    QVERIFY(seen.size() == 2 || seen.size() == 3);
     if (!stored)
+        QCOMPARE(seen.size(), 3);
+    if (seen.size() == 3)
         QCOMPARE(seen[1], TMForm::SpooledNotice);
+    Spool::finishDeliveries();
     qunsetenv("QUIVARA_JOURNAL");
 
     if (journal.startsWith("postgresql://quivara_student"))
@@ -1004,6 +1011,7 @@ void TstMainForm::finishedTestGoesToTheJournal()
             QFile::remove(file);
         return;
     }
+    QVERIFY(Spool::pending().isEmpty());
     QSqlQuery rows = opened.attempts({});
     QVERIFY(rows.next());
     const std::optional<Attempt> a = opened.attempt(rows.value(Journal::Id).toString());
