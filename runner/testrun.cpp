@@ -50,8 +50,6 @@ Outcome TestRun::loadTest(const QString &path)
         return Outcome{false, FileStore::missingFileMessage(path)};
 
     m_file = file;
-    m_sha256 = QString::fromLatin1(
-            QCryptographicHash::hash(loaded.bytes, QCryptographicHash::Sha256).toHex());
     const IniDocument &doc = loaded.document;
     m_lastRead = doc;
     m_settings = TestSettings::read(doc);
@@ -85,6 +83,9 @@ Outcome TestRun::loadTest(const QString &path)
                                       "и спросите, что он имел этим ввиду.")
                                .arg(m_settings.author)};
     }
+    // What the journal tells the test's version by; only a test with questions is run.
+    m_sha256 = QString::fromLatin1(
+            QCryptographicHash::hash(loaded.bytes, QCryptographicHash::Sha256).toHex());
     if (m_options.askName) {
         showStartState();
         m_awaitsName = true;

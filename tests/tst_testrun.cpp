@@ -2,6 +2,7 @@
 #include "testrun.h"
 #include "testfiles.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -12,6 +13,8 @@ class TstTestRun : public QObject
 {
     Q_OBJECT
 private slots:
+    void attemptForTheJournal_data();
+    void attemptForTheJournal();
     void startState();
     void loadShowsFirstQuestion();
     void missingFileChangesNothing_data();
@@ -606,5 +609,66 @@ void TstTestRun::reviewText()
     QTEST(::reviewText(items, RunOptions::Review(level)), "text");
 }
 
+void TstTestRun::attemptForTheJournal_data()
+{
+    QTest::addColumn<bool>("byTime");
+    QTest::addColumn<bool>("shuffled");
+    QTest::newRow("finished by the student") << false << false;
+    QTest::newRow("the time ran out, questions shuffled") << true << true;
+}
+
+void TstTestRun::attemptForTheJournal()
+{
+    QFETCH(bool, byTime);
+    QFETCH(bool, shuffled);
+    QTemporaryDir dir;
+    const QString path = writeTaking(dir,
+                                     QStringLiteral("TimeLimit=5\r\nAllowFinish=1\r\n"
+                                                    "Grade5=90\r\nGrade4=70\r\nGrade3=50\r\n")
+                                             + (shuffled ? "ShuffleQuestions=1\r\n" : ""));
+    qint64 now = 1000;
+    TestRun run;
+    run.setSeed(7);
+    run.setClock([&] { return now; });
+    QVERIFY(run.loadTest(path).ok);
+    const QStringList shown = run.sections();
+    run.pick(0); // correct
+    run.next();
+    run.pick(1); // wrong
+    run.next();
+    run.pick(0); // correct; the last question is left
+    now += 125 * 1000 + 999;
+    const TestRun::Finish f = byTime ? run.timeUp() : run.finish();
+    const Attempt &a = f.attempt;
+    QCOMPARE(a.id.size(), 36);
+    QCOMPARE(a.testTitle, QStringLiteral("Проба"));
+    QCOMPARE(a.testFile, QFileInfo(path).absoluteFilePath());
+    QCOMPARE(a.testSha256,
+             QString::fromLatin1(
+                     QCryptographicHash::hash(fileContents(path), QCryptographicHash::Sha256)
+                             .toHex()));
+    QCOMPARE(a.student, QString()); // no name asked
+    QCOMPARE(a.seconds, 125);
+    QCOMPARE(a.timeLimit, 5);
+    QCOMPARE(a.questions, 4);
+    QCOMPARE(a.answered, 3);
+    QCOMPARE(a.correct, 2);
+    QCOMPARE(a.percent, 50);
+    QCOMPARE(a.grade, 3);
+    QCOMPARE(a.ended, byTime ? QStringLiteral("time") : QStringLiteral("student"));
+    QCOMPARE(a.version, QStringLiteral("0.1"));
+    QVERIFY(a.started.isValid() && a.finished >= a.started);
+    QCOMPARE(a.answers.size(), 4);
+    for (int i = 0; i < 4; ++i) { // in the order shown
+        QCOMPARE(a.answers[i].section, shown[i]);
+        QCOMPARE(a.answers[i].question, QStringLiteral("Вопрос ") + shown[i].mid(1));
+    }
+    QCOMPARE(a.answers[0].answer, QStringLiteral("верно ") + shown[0].mid(1));
+    QVERIFY(a.answers[0].correct);
+    QCOMPARE(a.answers[1].answer, QStringLiteral("неверно ") + shown[1].mid(1));
+    QVERIFY(!a.answers[1].correct);
+    QVERIFY(a.answers[3].answer.isNull());
+    QVERIFY(!a.answers[3].correct);
+}
 QTEST_GUILESS_MAIN(TstTestRun)
 #include "tst_testrun.moc"
