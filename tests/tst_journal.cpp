@@ -90,6 +90,7 @@ private slots:
     void unwritableJournalSpools_data();
     void unwritableJournalSpools();
     void twoProcessesOneSqliteFile();
+    void killedWhileRecordingLeavesNothingHalfStored();
     void statistics();
     void csvOpensInARussianSpreadsheet();
     void postgresql();
@@ -461,6 +462,41 @@ void TstJournal::postgresql()
     QVERIFY(!newer.isOpen());
     QVERIFY2(newer.error().contains("версии 2"), qPrintable(newer.error()));
     Spool::finishDeliveries();
+}
+
+void TstJournal::killedWhileRecordingLeavesNothingHalfStored()
+{
+    QTemporaryDir dir;
+    const QString address = "sqlite:" + dir.filePath("j.sqlite");
+    const QString data = dir.filePath("data");
+    // Runs killed at every moment from their start to well past their end.
+    for (int i = 0; i < 20; ++i) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QUIVARA_JOURNAL", address);
+        env.insert("XDG_DATA_HOME", data);
+        p.setProcessEnvironment(env);
+        p.start(JOURNAL_HELPER, {QString("killed-%1").arg(i), "Ученик"});
+        QVERIFY(p.waitForStarted());
+        QTest::qSleep(5 * i);
+        p.kill();
+        p.waitForFinished();
+    }
+    // Whatever the spool kept goes in now; then every run is stored once and whole.
+    QVERIFY(Spool::deliver(JournalAddress::parse(address), data + "/Quivara/spool"));
+    Journal journal(JournalAddress::parse(address));
+    QVERIFY2(journal.isOpen(), qPrintable(journal.error()));
+    QSqlQuery q(journal.database());
+    QVERIFY(q.exec("SELECT count(*) FROM answers WHERE attempt_id NOT IN (SELECT id FROM attempts)")
+            && q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
+    QVERIFY(q.exec("SELECT count(*) FROM attempts WHERE id NOT IN (SELECT attempt_id FROM answers)")
+            && q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
+    QVERIFY(q.exec("SELECT count(*), count(DISTINCT id) FROM attempts") && q.next());
+    QCOMPARE(q.value(0).toInt(), q.value(1).toInt());
+    QVERIFY(q.value(0).toInt() > 0); // the later runs, at least, got through
+    QVERIFY(Spool::pending(data + "/Quivara/spool").isEmpty());
 }
 
 void TstJournal::statistics()
