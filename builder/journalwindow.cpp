@@ -400,17 +400,9 @@ void JournalWindow::DeleteClick()
         ids.append(m_model->idAt(row.row()));
     if (ids.isEmpty())
         return;
-    CentredMessageBox box(
-            QMessageBox::Question, Title,
-            QStringLiteral("Удалить выбранные попытки (%1) из журнала?").arg(ids.size()),
-            QMessageBox::NoButton, this);
-    box.setObjectName(QStringLiteral("DeleteBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(no);
-    box.setEscapeButton(no);
-    box.exec();
-    if (box.clickedButton() != yes)
+    if (!askYesNo(this, Title,
+                  QStringLiteral("Удалить выбранные попытки (%1) из журнала?").arg(ids.size()),
+                  "DeleteBox", false))
         return;
     m_model->clear(); // no query may hold the tables while they change
     if (!m_journal->remove(ids))

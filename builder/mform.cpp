@@ -609,16 +609,8 @@ void TForm1::offerRecoveryCopy(const QString &path)
     // A save in place that was cut short left the test's old contents aside.
     if (!FileStore::recoveryCopy(path))
         return;
-    CentredMessageBox box(QMessageBox::Question, ProgramTitle,
-                          QStringLiteral("Восстановить предыдущую версию теста?"),
-                          QMessageBox::NoButton, this);
-    box.setObjectName(QStringLiteral("RestoreBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    if (box.clickedButton() != yes)
+    if (!askYesNo(this, ProgramTitle, QStringLiteral("Восстановить предыдущую версию теста?"),
+                  "RestoreBox", true))
         FileStore::discardRecoveryCopy(path);
     else if (!FileStore::restoreRecoveryCopy(path))
         showError(this, ProgramTitle, FileStore::writeErrorMessage(path));

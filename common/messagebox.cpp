@@ -4,6 +4,7 @@
 #include "displaytext.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 void CentredMessageBox::showEvent(QShowEvent *event)
 {
@@ -39,4 +40,18 @@ void showError(QWidget *parent, const QString &programTitle, const QString &mess
     QString html = text.toHtmlEscaped();
     html.replace(u'\n', QStringLiteral("<br>"));
     showBox(parent, QMessageBox::Critical, programTitle, html);
+}
+
+bool askYesNo(QWidget *parent, const QString &programTitle, const QString &question,
+              const char *name, bool yesByDefault)
+{
+    CentredMessageBox box(QMessageBox::Question, programTitle, question, QMessageBox::NoButton,
+                          parent);
+    box.setObjectName(QLatin1String(name));
+    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
+    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+    box.setDefaultButton(yesByDefault ? yes : no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
 }

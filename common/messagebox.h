@@ -22,3 +22,9 @@ void showMessage(QWidget *parent, const QString &programTitle, const QString &te
 // The default error box: an error icon, an OK button, and the message with
 // the full stop rule of errorBoxText().
 void showError(QWidget *parent, const QString &programTitle, const QString &message);
+
+// A question answered "Да" or "Нет" (Escape), with the program's title as
+// caption; true for "Да". name is the box's object name; yesByDefault says
+// which button Enter presses.
+bool askYesNo(QWidget *parent, const QString &programTitle, const QString &question,
+              const char *name, bool yesByDefault);
