@@ -30,12 +30,19 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
 # The tests start PostgreSQL servers of their own: installing the server
-# creates no cluster of the machine's own (pg_createcluster reads its
-# defaults from PGSYSCONFDIR), so none is started either.
-pgconf=$(mktemp -d)
-echo "create_main_cluster = false" >"$pgconf/createcluster.conf"
-chmod -R a+rX "$pgconf"
+# creates no cluster of the machine's own, so none is started either. The
+# server's package reads that from createcluster.conf, which is kept as it is
+# written here when postgresql-common comes in the same install.
+if [[ " ${missing[*]} " == *" postgresql-15 "* ]]; then
+    conf=/etc/postgresql-common/createcluster.conf
+    $sudo mkdir -p /etc/postgresql-common
+    if [ -e "$conf" ] && grep -q '^[[:space:]]*create_main_cluster' "$conf"; then
+        $sudo sed -i 's/^[[:space:]]*create_main_cluster.*/create_main_cluster = false/' "$conf"
+    else
+        echo "create_main_cluster = false" | $sudo tee -a "$conf" >/dev/null
+    fi
+fi
 # Without --no-install-recommends apt pulls in GTK and mesa upgrades.
 $sudo apt-get update -qq
-$sudo env PGSYSCONFDIR="$pgconf" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-rm -rf "$pgconf"
+$sudo env UCF_FORCE_CONFFOLD=1 apt-get install -y -qq --no-install-recommends \
+    -o Dpkg::Options::=--force-confold "${missing[@]}"
