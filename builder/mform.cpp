@@ -25,7 +25,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPageLayout>
-#include <QPdfWriter>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -115,9 +114,6 @@ Interchange::Format chosenFormat(const QFileDialog *dialog)
     }
     return Interchange::AllFormats[0];
 }
-
-// The margins of a printed test; the page is the printer's or A4.
-const QMarginsF PaperMargins(20, 15, 20, 15);
 
 } // namespace
 
@@ -828,7 +824,7 @@ void TForm1::PrintClick()
     if (!withKey)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageMargins(PaperMargins, QPageLayout::Millimeter);
+    printer.setPageMargins(TestPaper::Margins, QPageLayout::Millimeter);
     printer.setDocName(m_session.settings().testName);
     QPrintDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
@@ -857,12 +853,7 @@ void TForm1::PdfClick()
     QSaveFile file(path);
     bool ok = file.open(QIODevice::WriteOnly);
     if (ok) {
-        QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(PaperMargins, QPageLayout::Millimeter);
-        writer.setTitle(m_session.settings().testName);
-        writer.setCreator(ProgramTitle);
-        ok = TestPaper::print(m_session.test(), *withKey, &writer);
+        ok = TestPaper::writePdf(m_session.test(), *withKey, &file, ProgramTitle);
     }
     if (!ok || !file.commit())
         showError(this, ProgramTitle, QStringLiteral("Не удалось записать файл \"%1\".").arg(path));

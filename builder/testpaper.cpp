@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -204,6 +205,16 @@ bool print(const EditorTest &test, bool withKey, QPagedPaintDevice *device, int 
 
     paper.keepTogether(runs);
     return paper.paint(fromPage, toPage);
+}
+
+bool writePdf(const EditorTest &test, bool withKey, QIODevice *out, const QString &creator)
+{
+    QPdfWriter writer(out);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(Margins, QPageLayout::Millimeter);
+    writer.setTitle(test.settings.testName);
+    writer.setCreator(creator);
+    return print(test, withKey, &writer);
 }
 
 } // namespace TestPaper

@@ -2,6 +2,9 @@
 
 #include "testfilecommands.h"
 
+#include <QMarginsF>
+
+class QIODevice;
 class QPagedPaintDevice;
 
 // A test on paper, to hand out: the title and author, a line for the
@@ -21,5 +24,11 @@ QString optionLabel(int index);
 // not be painted on.
 bool print(const EditorTest &test, bool withKey, QPagedPaintDevice *device, int fromPage = 0,
            int toPage = 0);
+
+// The margins of a printed test, in millimetres.
+inline const QMarginsF Margins(20, 15, 20, 15);
+
+// The whole test as a PDF of A4 pages written to out, titled as the test is.
+bool writePdf(const EditorTest &test, bool withKey, QIODevice *out, const QString &creator);
 
 } // namespace TestPaper

@@ -11,8 +11,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
-#include <QPageLayout>
-#include <QPdfWriter>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QComboBox>
@@ -159,12 +157,10 @@ void builderShots(const QString &sample, const QString &exam)
     saveNextModal("builder-paper-dialog");
     form.findChild<QAction *>("PdfItem")->trigger();
     // The printed test, for scripts/screenshots.sh to render page by page.
-    {
-        QPdfWriter writer(QDir(outputDir).filePath("builder-paper.pdf"));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(20, 15, 20, 15), QPageLayout::Millimeter);
-        TestPaper::print(TestFileCommands::loadTestFile(sample).test, true, &writer);
-    }
+    QFile pdf(QDir(outputDir).filePath("builder-paper.pdf"));
+    if (pdf.open(QIODevice::WriteOnly))
+        TestPaper::writePdf(TestFileCommands::loadTestFile(sample).test, true, &pdf,
+                            TForm1::ProgramTitle);
 }
 
 // Chooses path in the next file dialog.
