@@ -29,8 +29,12 @@ def wait_for(find, what, timeout=15):
 def application(name):
     def find():
         for app in pyatspi.Registry.getDesktop(0):
-            if app is not None and app.name == name:
-                return app
+            # A program killed a moment ago may still be listed, and gone when asked.
+            try:
+                if app is not None and app.name == name:
+                    return app
+            except Exception:
+                continue
         return None
     return wait_for(find, f"application {name}")
 
