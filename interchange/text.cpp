@@ -168,6 +168,9 @@ QString storable(const QString &text, int line, Report &report)
     }
     if (stored.size() > IniDocument::MaxValueLength) {
         stored.truncate(IniDocument::MaxValueLength);
+        // Cut, it ends as no text is read: without blanks or line breaks at its end.
+        while (!stored.isEmpty() && stored.back().isSpace())
+            stored.chop(1);
         report.append({line,
                        QStringLiteral("текст длиннее %1 символов обрезан")
                                .arg(IniDocument::MaxValueLength)});
