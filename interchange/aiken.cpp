@@ -32,6 +32,8 @@ void finishQuestion(Pending &q, QChar answer, int answerLine, Imported &result)
         // Already reported where it broke.
     } else if (q.options.isEmpty()) {
         result.report.append({q.line, QStringLiteral("вопрос без вариантов ответа пропущен")});
+    } else if (q.options.size() == 1) {
+        result.report.append({q.line, QStringLiteral("вопрос с одним вариантом ответа пропущен")});
     } else if (index < 0 || index >= q.options.size()) {
         result.report.append({answerLine,
                               QStringLiteral("ответ %1 не найден среди вариантов, вопрос пропущен")
@@ -61,9 +63,11 @@ void finishQuestion(Pending &q, QChar answer, int answerLine, Imported &result)
 
 Imported read(const QByteArray &bytes)
 {
-    static const QRegularExpression option(QStringLiteral("^([A-Z])[.)](?:\\s+(.*))?$"));
-    static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(\\S*)\\s*$"),
+    // Some write options with no blank after the letter: "A)Paris".
+    static const QRegularExpression option(QStringLiteral("^([A-Z])[.)]\\s*(.*)$"));
+    static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(.*)$"),
                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression letter(QStringLiteral("^[A-Za-z]$"));
     static const QRegularExpression lineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
     Imported result;
     const QStringList lines = InterchangeText::decodeInput(bytes).split(lineBreak);
@@ -72,19 +76,36 @@ Imported read(const QByteArray &bytes)
         const int number = i + 1;
         const QString line = lines[i].trimmed();
         if (line.isEmpty()) {
-            if (q.open() && !q.options.isEmpty() && !q.broken) {
-                result.report.append({q.line, QStringLiteral("вопрос без строки ANSWER пропущен")});
+            // A blank line ends a question that has its options, whole or broken.
+            if (q.open() && !q.options.isEmpty()) {
+                if (!q.broken)
+                    result.report.append(
+                            {q.line, QStringLiteral("вопрос без строки ANSWER пропущен")});
                 q = Pending();
             }
             continue;
         }
         if (const QRegularExpressionMatch m = answer.match(line); m.hasMatch()) {
-            const QString letter = m.captured(1).toUpper();
+            const QString given = m.captured(1).trimmed();
             if (!q.open()) {
                 result.report.append({number, QStringLiteral("строка ANSWER без вопроса")});
                 continue;
             }
-            finishQuestion(q, letter.size() == 1 ? letter[0] : QChar(u'?'), number, result);
+            // Whatever it says, the line ends the question.
+            if (!letter.match(given).hasMatch()) {
+                if (!q.broken)
+                    result.report.append(
+                            {number,
+                             given.isEmpty()
+                                     ? QStringLiteral("в строке ANSWER нет буквы варианта, "
+                                                      "вопрос пропущен")
+                                     : QStringLiteral("в строке ANSWER не буква варианта, а "
+                                                      "«%1», вопрос пропущен")
+                                               .arg(given)});
+                q = Pending();
+                continue;
+            }
+            finishQuestion(q, given.toUpper()[0], number, result);
             continue;
         }
         if (const QRegularExpressionMatch m = option.match(line); q.open() && m.hasMatch()) {

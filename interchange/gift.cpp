@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace Gift {
 
 namespace {
@@ -79,12 +81,6 @@ QString escape(const QString &text)
 
 enum class Format { Plain, Html };
 
-QString asText(QStringView raw, Format format)
-{
-    const QString text = unescape(raw.trimmed());
-    return format == Format::Html ? InterchangeText::htmlToPlain(text) : text.trimmed();
-}
-
 struct Block
 {
     int line = 0;
@@ -96,6 +92,36 @@ int lineAt(const Block &b, qsizetype pos)
 {
     return b.line + int(QStringView(b.text).first(pos).count(u'\n'));
 }
+
+QString asText(QStringView raw, Format format, int line, Report &report)
+{
+    const QString text = unescape(raw.trimmed());
+    return format == Format::Html ? InterchangeText::htmlToPlain(text, line, report)
+                                  : text.trimmed();
+}
+
+// A format tag ("[html]", "[plain]", ...) at the start of text, taken off;
+// the format it names, or `otherwise` without one.
+Format takeFormat(QStringView &text, Format otherwise)
+{
+    static const QRegularExpression formatTag(
+            QStringLiteral("^\\s*\\[(html|markdown|plain|moodle)\\]"));
+    const QRegularExpressionMatch m = formatTag.match(text);
+    if (!m.hasMatch())
+        return otherwise;
+    text = text.sliced(m.capturedLength());
+    return m.captured(1) == QLatin1String("html") ? Format::Html : Format::Plain;
+}
+
+// One answer between the braces: where its text begins, and whether it was
+// written as correct ("=", or "~=" as some tools write it).
+struct Choice
+{
+    qsizetype at = 0;   // its "=" or "~"
+    qsizetype text = 0; // the first character after its marks
+    bool marked = false;
+    bool tilde = false;
+};
 
 void readQuestion(const Block &b, Imported &result)
 {
@@ -110,28 +136,23 @@ void readQuestion(const Block &b, Imported &result)
             return skip(QStringLiteral("нет конца названия \"::\""));
         text = text.sliced(end + 2).trimmed();
     }
-    Format format = Format::Plain;
-    static const QRegularExpression formatTag(
-            QStringLiteral("^\\[(html|markdown|plain|moodle)\\]"));
-    if (const QRegularExpressionMatch m = formatTag.match(text); m.hasMatch()) {
-        format = m.captured(1) == QLatin1String("html") ? Format::Html : Format::Plain;
-        text = text.sliced(m.capturedLength());
-    }
-    const qsizetype offset = text.data() - b.text.data();
+    const Format format = takeFormat(text, Format::Plain);
     const qsizetype open = findUnescaped(text, u'{');
     if (open < 0)
         return skip(QStringLiteral("описание без ответов"));
     const qsizetype close = findUnescaped(text, u'}', open + 1);
     if (close < 0) {
-        result.report.append({lineAt(b, offset + open),
+        result.report.append({lineAt(b, text.data() - b.text.data() + open),
                               QStringLiteral("нет закрывающей скобки \"}\", вопрос пропущен")});
         return;
     }
-    QString question = asText(text.first(open), format);
-    const QString after = asText(text.sliced(close + 1), format);
+    Report lost; // pictures and links, said once the question is taken
+    QString question = asText(text.first(open), format, b.line, lost);
+    const QString after = asText(text.sliced(close + 1), format, b.line, lost);
     if (!after.isEmpty())
         question = (question + QStringLiteral(" _____ ") + after).trimmed();
     const QStringView body = text.sliced(open + 1, close - open - 1).trimmed();
+    const auto lineOf = [&](QStringView part) { return lineAt(b, part.data() - b.text.data()); };
 
     // The kind of question, from its answers.
     if (body.isEmpty())
@@ -143,61 +164,105 @@ void readQuestion(const Block &b, Imported &result)
             = body.first(feedbackAt < 0 ? body.size() : feedbackAt).trimmed().toString().toUpper();
     QStringList options;
     bool hasFeedback = feedbackAt >= 0;
+    Report dropped;
     if (judgement == u"T" || judgement == u"TRUE" || judgement == u"F" || judgement == u"FALSE") {
         const bool isTrue = judgement.startsWith(u'T');
         options = {(isTrue ? QStringLiteral("*") : QString()) + QStringLiteral("Верно"),
                    (isTrue ? QString() : QStringLiteral("*")) + QStringLiteral("Неверно")};
     } else {
-        // Answers start at each "=" or "~" that no backslash escapes.
-        QList<qsizetype> starts;
+        // Answers start at each "=" or "~" that no backslash escapes; "~="
+        // is one correct answer.
+        QList<Choice> choices;
         for (qsizetype i = 0; i < body.size(); ++i) {
-            if (body[i] == u'\\')
+            if (body[i] == u'\\') {
                 ++i;
-            else if (body[i] == u'=' || body[i] == u'~')
-                starts.append(i);
+            } else if (body[i] == u'=' && !choices.isEmpty() && choices.last().tilde
+                       && choices.last().text == i) {
+                choices.last().marked = true;
+                choices.last().text = i + 1;
+            } else if (body[i] == u'=' || body[i] == u'~') {
+                choices.append({i, i + 1, body[i] == u'=', body[i] == u'~'});
+            }
         }
-        if (starts.isEmpty() || !body.first(starts.first()).trimmed().isEmpty())
+        if (choices.isEmpty() || !body.first(choices.first().at).trimmed().isEmpty())
             return skip(QStringLiteral("ответы не начинаются с \"=\" или \"~\""));
         if (findUnescaped(body, u"->") >= 0)
             return skip(QStringLiteral("вопрос на соответствие"));
-        bool anyWrong = false;
-        bool anyCorrect = false;
         static const QRegularExpression weight(QStringLiteral("^%(-?[0-9]+(?:\\.[0-9]+)?)%"));
-        for (qsizetype k = 0; k < starts.size(); ++k) {
-            const qsizetype end = k + 1 < starts.size() ? starts[k + 1] : body.size();
-            const bool marked = body[starts[k]] == u'=';
-            QStringView answer = body.sliced(starts[k] + 1, end - starts[k] - 1);
-            bool correct = marked;
+        QList<double> weights;
+        QStringList weightTexts;
+        QList<int> lines;
+        for (qsizetype k = 0; k < choices.size(); ++k) {
+            const qsizetype end = k + 1 < choices.size() ? choices[k + 1].at : body.size();
+            QStringView answer = body.sliced(choices[k].text, end - choices[k].text);
+            double w = choices[k].marked ? 100 : 0;
+            QString written;
             if (const QRegularExpressionMatch m = weight.match(answer); m.hasMatch()) {
-                correct = m.captured(1).toDouble() > 0;
+                written = m.captured(1);
+                w = written.toDouble();
                 answer = answer.sliced(m.capturedLength());
             }
             if (const qsizetype hash = findUnescaped(answer, u'#'); hash >= 0) {
                 hasFeedback = true;
                 answer = answer.first(hash);
             }
-            anyWrong = anyWrong || !marked;
-            QString option = asText(answer, format);
+            lines.append(lineOf(answer));
+            const Format optionFormat = takeFormat(answer, format);
+            QString option = asText(answer, optionFormat, lines.last(), lost);
             option.replace(u'\n', u' ');
             option = InterchangeText::unmarkedOption(option);
             if (option.trimmed().isEmpty())
                 return skip(QStringLiteral("пустой вариант ответа"));
-            anyCorrect = anyCorrect || correct;
-            options.append(correct ? TestLayout::CorrectMark + option : option);
+            options.append(option);
+            weights.append(w);
+            weightTexts.append(written);
         }
-        if (!anyWrong)
+        if (std::none_of(choices.cbegin(), choices.cend(), [](const Choice &c) { return c.tilde; }))
             return skip(QStringLiteral("вопрос с кратким ответом"));
-        if (!anyCorrect)
+        const QList<bool> correct = InterchangeText::correctByWeight(weights);
+        if (!correct.contains(true))
             return skip(QStringLiteral("нет правильного ответа"));
+        for (qsizetype k = 0; k < options.size(); ++k) {
+            if (weights[k] > 0 && !correct[k])
+                dropped.append(
+                        {lines[k], InterchangeText::droppedWeight(weightTexts[k], options[k])});
+            if (correct[k])
+                options[k] = TestLayout::CorrectMark + options[k];
+        }
     }
     if (hasFeedback)
         result.report.append({b.line, QStringLiteral("отзывы к ответам пропущены")});
+    result.report += dropped;
+    result.report += lost;
     for (QString &option : options)
         option = InterchangeText::storable(option, b.line, result.report);
     result.test.document.addQuestion(InterchangeText::storable(question, b.line, result.report),
                                      options);
     result.questionLines.append(b.line);
 }
+
+// Where a block of lines stands in its question: before the opening brace,
+// between the braces, or after the closing one. Lines are fed one by one,
+// each looked at once, so a long block costs no more than its length.
+class BraceState
+{
+public:
+    void feed(QStringView line)
+    {
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i] == u'\\')
+                ++i;
+            else if (m_state == Before && line[i] == u'{')
+                m_state = Inside;
+            else if (m_state == Inside && line[i] == u'}')
+                m_state = After;
+        }
+    }
+    bool closed() const { return m_state == After; }
+
+private:
+    enum { Before, Inside, After } m_state = Before;
+};
 
 } // namespace
 
@@ -208,16 +273,26 @@ Imported read(const QByteArray &bytes)
     Imported result;
     QList<Block> blocks;
     Block current;
+    BraceState braces;
+    const auto endBlock = [&] {
+        if (!current.text.trimmed().isEmpty())
+            blocks.append(current);
+        current = Block();
+        braces = BraceState();
+    };
     for (int i = 0; i <= lines.size(); ++i) {
         const QString line = i < lines.size() ? lines[i] : QString();
         const QString trimmed = line.trimmed();
-        if (trimmed.startsWith(QLatin1String("//"))
-            || trimmed.startsWith(QLatin1String("$CATEGORY:")))
+        // A question ends at its closing brace: a comment, a category or a
+        // title after it starts the next, even with no blank line between.
+        const bool comment = trimmed.startsWith(QLatin1String("//"));
+        const bool category = trimmed.startsWith(QLatin1String("$CATEGORY:"));
+        if (braces.closed() && (comment || category || trimmed.startsWith(QLatin1String("::"))))
+            endBlock();
+        if (comment || category)
             continue;
         if (trimmed.isEmpty()) {
-            if (!current.text.trimmed().isEmpty())
-                blocks.append(current);
-            current = Block();
+            endBlock();
             continue;
         }
         if (current.text.isEmpty())
@@ -225,6 +300,7 @@ Imported read(const QByteArray &bytes)
         else
             current.text += u'\n';
         current.text += line;
+        braces.feed(line);
     }
     for (const Block &b : blocks)
         readQuestion(b, result);

@@ -11,32 +11,80 @@ namespace MoodleXml {
 
 namespace {
 
+// Deeper than any real question's markup; a reader that followed any
+// nesting could be made to run out of stack.
+constexpr int MaxDepth = 100;
+
 // Texts are HTML unless their format says otherwise.
-QString asText(const QString &text, QStringView format)
+QString asText(const QString &text, QStringView format, int line, Report &report)
 {
     if (format.isEmpty() || format == u"html")
-        return InterchangeText::htmlToPlain(text);
+        return InterchangeText::htmlToPlain(text, line, report);
     return text.trimmed();
 }
 
-// The text of the <text> child of the element the reader is on, which it
-// reads to its end.
-QString childText(QXmlStreamReader &xml)
+// What an element holding a <text> child says.
+struct ElementText
 {
     QString text;
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"text")
-            text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-        else
-            xml.skipCurrentElement();
+    int line = 0;         // where the <text> element begins
+    bool tooDeep = false; // markup nested deeper than MaxDepth
+    Report lost;          // embedded files, which the test file cannot hold
+};
+
+// The characters of the element the reader is on, its children's
+// included, which it reads to its end without recursion.
+void readText(QXmlStreamReader &xml, ElementText &out)
+{
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (++depth > MaxDepth)
+                out.tooDeep = true;
+            break;
+        case QXmlStreamReader::EndElement:
+            --depth;
+            break;
+        case QXmlStreamReader::Characters:
+        case QXmlStreamReader::EntityReference:
+            if (!out.tooDeep)
+                out.text += xml.text();
+            break;
+        default:
+            break;
+        }
     }
-    return text;
+}
+
+// The <text> child of the element the reader is on, which it reads to its
+// end; each <file> beside it is reported as lost.
+ElementText childText(QXmlStreamReader &xml)
+{
+    ElementText out;
+    while (xml.readNextStartElement()) {
+        if (xml.name() == u"text") {
+            out.line = int(xml.lineNumber());
+            readText(xml, out);
+        } else if (xml.name() == u"file") {
+            const QString name = xml.attributes().value(QLatin1String("name")).toString();
+            out.lost.append({int(xml.lineNumber()),
+                             QStringLiteral("вложенный файл «%1» не перенесён").arg(name)});
+            xml.skipCurrentElement();
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    if (out.tooDeep)
+        out.text.clear();
+    return out;
 }
 
 struct Answer
 {
     QString text;
-    bool correct = false;
+    double weight = 0;
+    QString written; // the weight as written
     int line = 0;
 };
 
@@ -55,16 +103,27 @@ void readQuestion(QXmlStreamReader &xml, Imported &result)
     }
     QString question;
     QList<Answer> answers;
+    Report lost;
+    bool tooDeep = false;
     while (xml.readNextStartElement()) {
-        if (xml.name() == u"questiontext") {
-            const QString format = xml.attributes().value(QLatin1String("format")).toString();
-            question = asText(childText(xml), format);
-        } else if (xml.name() == u"answer") {
+        const int at = int(xml.lineNumber());
+        if (xml.name() == u"questiontext" || xml.name() == u"answer") {
+            const bool isAnswer = xml.name() == u"answer";
+            const QXmlStreamAttributes attributes = xml.attributes();
+            const QString format = attributes.value(QLatin1String("format")).toString();
+            const ElementText element = childText(xml);
+            tooDeep = tooDeep || element.tooDeep;
+            const QString text = asText(element.text, format, element.line, lost);
+            lost += element.lost;
+            if (!isAnswer) {
+                question = text;
+                continue;
+            }
             Answer a;
-            a.line = int(xml.lineNumber());
-            a.correct = xml.attributes().value(QLatin1String("fraction")).toDouble() > 0;
-            const QString format = xml.attributes().value(QLatin1String("format")).toString();
-            a.text = asText(childText(xml), format);
+            a.line = at;
+            a.written = attributes.value(QLatin1String("fraction")).toString();
+            a.weight = a.written.toDouble();
+            a.text = text;
             answers.append(a);
         } else {
             xml.skipCurrentElement();
@@ -72,9 +131,20 @@ void readQuestion(QXmlStreamReader &xml, Imported &result)
     }
     if (xml.hasError())
         return;
+    if (tooDeep) {
+        result.report.append({line,
+                              QStringLiteral("разметка вложена глубже %1 уровней, вопрос пропущен")
+                                      .arg(MaxDepth)});
+        return;
+    }
+    QList<double> weights;
+    for (const Answer &a : std::as_const(answers))
+        weights.append(a.weight);
+    const QList<bool> correct = InterchangeText::correctByWeight(weights);
     QStringList options;
-    bool anyCorrect = false;
-    for (const Answer &a : std::as_const(answers)) {
+    Report dropped;
+    for (qsizetype k = 0; k < answers.size(); ++k) {
+        const Answer &a = answers[k];
         QString text = a.text;
         if (type == u"truefalse") {
             text = text.compare(u"true", Qt::CaseInsensitive) == 0 ? QStringLiteral("Верно")
@@ -87,13 +157,19 @@ void readQuestion(QXmlStreamReader &xml, Imported &result)
                     {a.line, QStringLiteral("пустой вариант ответа, вопрос пропущен")});
             return;
         }
-        text = InterchangeText::storable(text, a.line, result.report);
-        options.append(a.correct ? TestLayout::CorrectMark + text : text);
-        anyCorrect = anyCorrect || a.correct;
+        if (a.weight > 0 && !correct[k])
+            dropped.append({a.line, InterchangeText::droppedWeight(a.written, text)});
+        options.append(text);
     }
-    if (!anyCorrect) {
+    if (!correct.contains(true)) {
         result.report.append({line, QStringLiteral("нет правильного ответа, вопрос пропущен")});
         return;
+    }
+    result.report += dropped;
+    result.report += lost;
+    for (qsizetype k = 0; k < options.size(); ++k) {
+        const QString text = InterchangeText::storable(options[k], answers[k].line, result.report);
+        options[k] = correct[k] ? TestLayout::CorrectMark + text : text;
     }
     result.test.document.addQuestion(InterchangeText::storable(question, line, result.report),
                                      options);

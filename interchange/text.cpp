@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
@@ -55,6 +56,33 @@ bool isBreakingTag(QStringView name)
     return breaking.contains(name.toString());
 }
 
+// Whether a "<" before rest opens a tag (or a comment), as a browser
+// reads it; otherwise it is a character of the text.
+bool opensTag(QStringView rest)
+{
+    if (rest.isEmpty())
+        return false;
+    const QChar c = rest[0];
+    const auto isAsciiLetter
+            = [](QChar l) { return (l >= u'a' && l <= u'z') || (l >= u'A' && l <= u'Z'); };
+    return isAsciiLetter(c) || c == u'!' || c == u'?'
+            || (c == u'/' && rest.size() > 1 && isAsciiLetter(rest[1]));
+}
+
+// What the plain text loses with a tag of this name and these attributes,
+// or nothing.
+QString lostWith(const QString &name, QStringView attributes)
+{
+    if (name == u"img")
+        return QStringLiteral("рисунок не перенесён");
+    if (name == u"a" && attributes.contains(QLatin1String("href"), Qt::CaseInsensitive))
+        return QStringLiteral("ссылка не перенесена");
+    static const QStringList media{"audio", "video", "embed", "object", "iframe"};
+    if (media.contains(name))
+        return QStringLiteral("звук или видео не перенесены");
+    return QString();
+}
+
 } // namespace
 
 namespace InterchangeText {
@@ -93,7 +121,7 @@ QString unmarkedOption(QString text)
     return text;
 }
 
-QString htmlToPlain(const QString &html)
+QString htmlToPlain(const QString &html, int line, Report &report)
 {
     // Runs of white space are one blank, as a browser shows them; tags that
     // end a line become line breaks.
@@ -101,7 +129,14 @@ QString htmlToPlain(const QString &html)
     flat.reserve(html.size());
     for (qsizetype i = 0; i < html.size(); ++i) {
         const QChar c = html[i];
-        if (c == u'<') {
+        if (c == u'<' && opensTag(QStringView(html).sliced(i + 1))) {
+            if (QStringView(html).sliced(i).startsWith(u"<!--")) {
+                const qsizetype end = html.indexOf(QLatin1String("-->"), i + 4);
+                if (end < 0)
+                    break; // an unclosed comment ends the text
+                i = end + 2;
+                continue;
+            }
             const qsizetype close = html.indexOf(u'>', i + 1);
             if (close < 0)
                 break; // an unclosed tag ends the text
@@ -114,6 +149,8 @@ QString htmlToPlain(const QString &html)
                 ++end;
             const QString name = (closing ? QStringLiteral("/") : QString())
                     + tag.first(end).toString().toLower();
+            if (const QString lost = lostWith(name, tag.sliced(end)); !lost.isEmpty())
+                report.append({line, lost});
             // One break for "</p><p>"; every <br> counts.
             if (name == u"br" || (isBreakingTag(name) && !flat.isEmpty() && !flat.endsWith(u'\n')))
                 flat += u'\n';
@@ -128,13 +165,35 @@ QString htmlToPlain(const QString &html)
     const QString decoded = decodeEntities(flat);
     // No blank at either end of a line, no empty lines at the ends.
     QStringList lines = decoded.split(u'\n');
-    for (QString &line : lines)
-        line = line.trimmed();
+    for (QString &l : lines)
+        l = l.trimmed();
     while (!lines.isEmpty() && lines.first().isEmpty())
         lines.removeFirst();
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines.join(u'\n');
+}
+
+QList<bool> correctByWeight(const QList<double> &weights)
+{
+    // Shares written to five places, as 33.33333, add up to 100 within this.
+    constexpr double Tolerance = 0.01;
+    QList<bool> correct;
+    const bool anyFull = std::any_of(weights.cbegin(), weights.cend(),
+                                     [](double w) { return w >= 100 - Tolerance; });
+    double positive = 0;
+    for (const double w : weights)
+        positive += w > 0 ? w : 0;
+    const bool shared = !anyFull && std::abs(positive - 100) < Tolerance;
+    for (const double w : weights)
+        correct.append(anyFull ? w >= 100 - Tolerance : shared && w > 0);
+    return correct;
+}
+
+QString droppedWeight(const QString &weight, const QString &option)
+{
+    return QStringLiteral("частичный балл %1% не перенесён, вариант «%2» считается неверным")
+            .arg(weight, option);
 }
 
 QString decodeInput(const QByteArray &bytes)

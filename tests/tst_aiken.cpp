@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include "testfiles.h"
+
 class TstAiken : public QObject
 {
     Q_OBJECT
@@ -32,10 +34,11 @@ void TstAiken::read_data()
             << QByteArray("  Вопрос  \r\n  A. да \r\n  B. нет\r\nANSWER:   a  \r\n")
             << QStringList{"Вопрос|*да|нет"} << QStringList();
     QTest::newRow("a wrong ANSWER letter")
-            << QByteArray("Q\nA. x\nB. y\nANSWER: D\n\nR\nA. z\nANSWER: A\n") << QStringList{"R|*z"}
+            << QByteArray("Q\nA. x\nB. y\nANSWER: D\n\nR\nA. z\nB. w\nANSWER: A\n")
+            << QStringList{"R|*z|w"}
             << QStringList{"4 ответ D не найден среди вариантов, вопрос пропущен"};
     QTest::newRow("no ANSWER line")
-            << QByteArray("Q\nA. x\nB. y\n\nR\nA. z\nANSWER: A\n") << QStringList{"R|*z"}
+            << QByteArray("Q\nA. x\nB. y\n\nR\nA. z\nB. w\nANSWER: A\n") << QStringList{"R|*z|w"}
             << QStringList{"1 вопрос без строки ANSWER пропущен"};
     QTest::newRow("no ANSWER at the end") << QByteArray("Q\nA. x\n") << QStringList()
                                           << QStringList{"1 вопрос без строки ANSWER пропущен"};
@@ -55,11 +58,29 @@ void TstAiken::read_data()
     QTest::newRow("a wrong option cannot start with the correct mark")
             << QByteArray("Q\nA. *x\nB. y\nANSWER: B\n") << QStringList{"Q|x|*y"} << QStringList();
     QTest::newRow("characters the test cannot hold")
-            << QByteArray("Ω ≈ 中?\nA. ✓\nANSWER: A\n") << QStringList{"? ? ??|*?"}
+            << QByteArray("Ω ≈ 中?\nA. ✓\nB. нет\nANSWER: A\n") << QStringList{"? ? ??|*?|нет"}
             << QStringList{"2 символов, которых не может быть в тесте, заменено на \"?\": 1",
                            "1 символов, которых не может быть в тесте, заменено на \"?\": 3"};
     QTest::newRow("nothing but NULs") << QByteArray(64, '\0') << QStringList{}
                                       << QStringList{"1 вопрос без строки ANSWER пропущен"};
+
+    // Found in real question banks.
+    const auto fixture = [](const char *name) {
+        return fileContents(dataPath(QStringLiteral("interchange/") + QLatin1String(name)));
+    };
+    QTest::newRow("ANSWER not a letter")
+            << fixture("answer-not-a-letter.txt") << QStringList{"Capital of Italy?|*Rome|Milan"}
+            << QStringList{"4 в строке ANSWER не буква варианта, а «B) 4», вопрос пропущен"};
+    QTest::newRow("ANSWER with nothing")
+            << QByteArray("Q\nA. x\nB. y\nANSWER:\nR\nA. z\nB. w\nANSWER: B\n")
+            << QStringList{"R|z|*w"}
+            << QStringList{"4 в строке ANSWER нет буквы варианта, вопрос пропущен"};
+    QTest::newRow("options without a blank")
+            << fixture("options-without-a-blank.txt")
+            << QStringList{"Which is correct?|*Correct|Incorrect", "And this?|Yes|*No"}
+            << QStringList();
+    QTest::newRow("one option") << fixture("one-option.txt") << QStringList{"Two ways?|Yes|*No"}
+                                << QStringList{"1 вопрос с одним вариантом ответа пропущен"};
 }
 
 void TstAiken::read()

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "testfiles.h"
 #include "timelimits.h"
 
 class TstGift : public QObject
@@ -77,6 +78,37 @@ void TstGift::read_data()
     QTest::newRow("missing word at the start")
             << QByteArray("{=Москва ~Казань} — столица.")
             << QStringList{"_____ — столица.|*Москва|Казань"} << QStringList();
+
+    // Found in real question banks.
+    const auto fixture = [](const char *name) {
+        return fileContents(dataPath(QStringLiteral("interchange/") + QLatin1String(name)));
+    };
+    QTest::newRow("no blank line between questions")
+            << fixture("no-blank-line-between-questions.gift")
+            << QStringList{"First?|a|*b", "Second?|*c|d", "Third?|*e|f", "Fourth?|*g|h"}
+            << QStringList();
+    QTest::newRow("partial credit is not correct")
+            << fixture("partial-credit.gift")
+            << QStringList{"Where was Jesus raised?|Jerusalem|Bethlehem|Galilee|*Nazareth",
+                           "Even numbers?|*2|*4|5"}
+            << QStringList{"3 частичный балл 25% не перенесён, вариант «Bethlehem» считается "
+                           "неверным",
+                           "4 частичный балл 50% не перенесён, вариант «Galilee» считается "
+                           "неверным",
+                           "10 нет правильного ответа, вопрос пропущен"};
+    QTest::newRow("full credit by weight")
+            << QByteArray("Q {~%100%a ~%50%b ~c}") << QStringList{"Q|*a|b|c"}
+            << QStringList{"1 частичный балл 50% не перенесён, "
+                           "вариант «b» считается неверным"};
+    QTest::newRow("a correct option after a tilde")
+            << fixture("tilde-equals-option.gift")
+            << QStringList{"Capital of France?|Lyon|*Paris|Marseille"} << QStringList();
+    QTest::newRow("format tags of options")
+            << fixture("option-format-tags.gift")
+            << QStringList{"Colour of the sun?|*yellow|red|blue|green"} << QStringList();
+    QTest::newRow("a picture in html")
+            << QByteArray("[html]Что на <img src=\"a.png\"> рисунке? {=кот ~пёс}")
+            << QStringList{"Что на рисунке?|*кот|пёс"} << QStringList{"1 рисунок не перенесён"};
 }
 
 void TstGift::read()
@@ -107,12 +139,17 @@ void TstGift::htmlToPlain_data()
                                                << "<br>";
     QTest::newRow("an unclosed tag ends the text") << "a <b"
                                                    << "a";
+    QTest::newRow("a less-than sign that opens no tag") << "x < 5 and y > 7, 3<4, a</ b, <="
+                                                        << "x < 5 and y > 7, 3<4, a</ b, <=";
+    QTest::newRow("comments out") << "a<!-- b > c -->d<!-- e"
+                                  << "ad";
 }
 
 void TstGift::htmlToPlain()
 {
     QFETCH(QString, html);
-    QTEST(InterchangeText::htmlToPlain(html), "plain");
+    Report report;
+    QTEST(InterchangeText::htmlToPlain(html, 1, report), "plain");
 }
 
 void TstGift::hostileInputEndsQuickly_data()

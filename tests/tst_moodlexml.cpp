@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include "testfiles.h"
 #include "timelimits.h"
 
 class TstMoodleXml : public QObject
@@ -13,6 +14,8 @@ private slots:
     void read_data();
     void read();
     void billionLaughsEndsQuickly();
+    void deepNesting_data();
+    void deepNesting();
     void write();
     void roundTrip();
 };
@@ -84,6 +87,30 @@ void TstMoodleXml::read_data()
     QTest::newRow("NUL bytes") << QByteArray(1000, '\0') << QStringList()
                                << QStringList{"1 файл XML повреждён: нарушена разметка, столбец 1"}
                                << false;
+
+    // Found in real question banks.
+    const auto fixture = [](const char *name) {
+        return fileContents(dataPath(QStringLiteral("interchange/") + QLatin1String(name)));
+    };
+    QTest::newRow("pictures, files and links reported")
+            << fixture("pictures-sound-links.xml")
+            << QStringList{"Which country is this?|*France|Spain listen", "Plain question?|*Yes|No"}
+            << QStringList{"5 рисунок не перенесён", "6 вложенный файл «map.png» не перенесён",
+                           "9 ссылка не перенесена"}
+            << true;
+    QTest::newRow("a raw less-than sign is text")
+            << fixture("raw-less-than.xml")
+            << QStringList{"Which is true if x < 5 and y > 7?|*x < y|x > y|x <= 4 or not"}
+            << QStringList() << true;
+    QTest::newRow("partial credit is not correct")
+            << fixture("partial-credit.xml")
+            << QStringList{"Where was Jesus raised?|Jerusalem|Bethlehem|Galilee|*Nazareth",
+                           "Prime numbers?|*2|*3|*5|4"}
+            << QStringList{"6 частичный балл 25% не перенесён, вариант «Bethlehem» считается "
+                           "неверным",
+                           "7 частичный балл 50% не перенесён, вариант «Galilee» считается "
+                           "неверным"}
+            << true;
 }
 
 void TstMoodleXml::read()
@@ -116,6 +143,43 @@ void TstMoodleXml::billionLaughsEndsQuickly()
     QVERIFY(timer.elapsed() < 5000 * TimeScale);
     QVERIFY(!r.wellFormed);
     QCOMPARE(r.test.document.questionCount(), 0);
+}
+
+void TstMoodleXml::deepNesting_data()
+{
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<QStringList>("report");
+    QTest::newRow("as deep as allowed")
+            << 99 << QStringList{"глубоко|*a|b", "R|*c|d"} << QStringList();
+    QTest::newRow("one level deeper")
+            << 100 << QStringList{"R|*c|d"}
+            << QStringList{"3 разметка вложена глубже 100 уровней, вопрос пропущен"};
+    // A reader that recursed ran out of stack at about 70,000.
+    QTest::newRow("200,000 levels")
+            << 200'000 << QStringList{"R|*c|d"}
+            << QStringList{"3 разметка вложена глубже 100 уровней, вопрос пропущен"};
+}
+
+void TstMoodleXml::deepNesting()
+{
+    QFETCH(int, depth);
+    QByteArray nested;
+    for (int i = 0; i < depth; ++i)
+        nested += "<b>";
+    nested += "глубоко";
+    for (int i = 0; i < depth; ++i)
+        nested += "</b>";
+    const Imported r = MoodleXml::read(
+            quiz("<question type=\"multichoice\"><questiontext><text>" + nested
+                 + "</text></questiontext><answer fraction=\"100\"><text>a</text></answer>"
+                   "<answer fraction=\"0\"><text>b</text></answer></question>\n"
+                   "<question type=\"multichoice\"><questiontext><text>R</text></questiontext>"
+                   "<answer fraction=\"100\"><text>c</text></answer>"
+                   "<answer fraction=\"0\"><text>d</text></answer></question>\n"));
+    QVERIFY(r.wellFormed);
+    QTEST(questions(r.test), "questions");
+    QTEST(reportText(r.report), "report");
 }
 
 void TstMoodleXml::write()

@@ -95,6 +95,13 @@ void TstConvert::commands_data()
                            "Aiken он один",
                            "m.quivara:21: вопрос 4 пропущен: нет правильного ответа"}
             << true;
+    QTest::newRow("a picture left out")
+            << Files{{"a.xml", fileContents(dataPath("interchange/pictures-sound-links.xml"))}}
+            << QStringList{"a.xml", "a.quivara"} << 1
+            << QStringList{"a.xml:5: рисунок не перенесён",
+                           "a.xml:6: вложенный файл «map.png» не перенесён",
+                           "a.xml:9: ссылка не перенесена"}
+            << true;
     QTest::newRow("Aiken named by --from=")
             << Files{{"a.txt", "Столица?\nA. Лион\nB) Париж\nANSWER: B\n"}}
             << QStringList{"--from=aiken", "a.txt", "a.xml"} << 0 << QStringList() << true;
@@ -244,6 +251,14 @@ void TstConvert::hostileInput_data()
                           "]>\n<quiz><question type=\"truefalse\"><questiontext><text>&i;</text>"
                           "</questiontext><answer fraction=\"100\"><text>true</text></answer>"
                           "<answer fraction=\"0\"><text>false</text></answer></question></quiz>\n");
+    // A reader that recursed ran out of stack at about 70,000 levels.
+    QTest::newRow("200,000 nested elements")
+            << "a.xml"
+            << "<quiz><question type=\"multichoice\"><questiontext><text>"
+                    + QByteArray("<b>").repeated(200'000) + "x"
+                    + QByteArray("</b>").repeated(200'000)
+                    + "</text></questiontext><answer fraction=\"100\"><text>a</text></answer>"
+                      "<answer fraction=\"0\"><text>b</text></answer></question></quiz>\n";
     for (const char *name : {"a.gift", "a.xml", "a.txt", "a.quivara"})
         QTest::addRow("NUL bytes, %s", name) << name << QByteArray(1024 * 1024, '\0');
 }
