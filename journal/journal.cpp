@@ -274,9 +274,14 @@ QString Journal::shown(Column column, const QVariant &value)
 
 QByteArray Journal::csv(const Filter &filter, Column sortBy, Qt::SortOrder order) const
 {
-    // A field with the separator, a quote or a line break goes in quotes,
-    // its quotes doubled.
+    // A field that a spreadsheet would take for a formula (a student's name
+    // is the student's own text) gets an apostrophe first, which shows it
+    // as text. A field with the separator, a quote or a line break goes in
+    // quotes, its quotes doubled.
     auto field = [](QString text) {
+        static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+        if (!text.isEmpty() && formulaStarts.contains(text[0]))
+            text.prepend(u'\'');
         if (text.contains(u';') || text.contains(u'"') || text.contains(u'\n')
             || text.contains(u'\r')) {
             text.replace(u'"', QLatin1String("\"\""));

@@ -93,6 +93,8 @@ private slots:
     void killedWhileRecordingLeavesNothingHalfStored();
     void statistics();
     void csvOpensInARussianSpreadsheet();
+    void csvNeverHoldsAFormula_data();
+    void csvNeverHoldsAFormula();
     void postgresql();
 };
 
@@ -548,6 +550,36 @@ void TstJournal::csvOpensInARussianSpreadsheet()
              "\xEF\xBB\xBF"
              "Дата;Ученик;Тест;Время;Ответов;Верных;%;Оценка\r\n"
                      + (local + ";\"Петров; \"\"Ваня\"\"\";География;12:34;1;1;50;3\r\n").toUtf8());
+}
+
+void TstJournal::csvNeverHoldsAFormula_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("field"); // as the CSV holds it
+    QTest::newRow("=") << "=1+1" << QByteArray("'=1+1");
+    QTest::newRow("+") << "+7" << QByteArray("'+7");
+    QTest::newRow("-") << "-2+3" << QByteArray("'-2+3");
+    QTest::newRow("@") << "@SUM(A1:A2)" << QByteArray("'@SUM(A1:A2)");
+    QTest::newRow("a leading tab") << "\t=1" << QByteArray("'\t=1");
+    QTest::newRow("a leading CR") << "\r=1" << QByteArray("\"'\r=1\"");
+    QTest::newRow("a hyperlink with the separator")
+            << "=HYPERLINK(\"http://example.org\";\"Иванов\")"
+            << QByteArray("\"'=HYPERLINK(\"\"http://example.org\"\";\"\"Иванов\"\")\"");
+    QTest::newRow("a sign inside is text") << "Иванов-Петров =)" << QByteArray("Иванов-Петров =)");
+}
+
+void TstJournal::csvNeverHoldsAFormula()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    Journal journal(JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite")));
+    QVERIFY(journal.record(sample(name, name)));
+    const QList<QByteArray> lines = journal.csv({}).split('\n');
+    QCOMPARE(lines.size(), 3); // the header, the row, and nothing after its line end
+    QFETCH(QByteArray, field);
+    // The name is the second field, the test's title the third.
+    const QByteArray row = lines[1].chopped(1);
+    QVERIFY2(row.contains(";" + field + ";" + field + ";"), row.constData());
 }
 
 QTEST_GUILESS_MAIN(TstJournal)
