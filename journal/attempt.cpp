@@ -35,6 +35,24 @@ Attempt Attempt::begun()
     return a;
 }
 
+QString Attempt::figures() const
+{
+    QString who = QStringLiteral("Тест «%1»").arg(testTitle);
+    if (!student.isEmpty())
+        who += QStringLiteral(", ") + student;
+    who += QStringLiteral(", ")
+            + finished.toLocalTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    QString text = QStringLiteral("%1: вопросов %2, отвечено %3, верно %4 (%5 %)")
+                           .arg(who)
+                           .arg(questions)
+                           .arg(answered)
+                           .arg(correct)
+                           .arg(percent);
+    if (grade > 0)
+        text += QStringLiteral(", оценка %1").arg(grade);
+    return text + u'.';
+}
+
 QByteArray Attempt::toJson() const
 {
     QJsonArray list;

@@ -39,6 +39,12 @@ struct Attempt
     QString version;              // the program's
     QList<AttemptAnswer> answers; // in the order shown
 
+    // The attempt in one sentence, for a person to write down: "Тест
+    // «Столицы», Иванова Анна, 10.12.2026 09:12: вопросов 2, отвечено 1,
+    // верно 1 (50 %), оценка 3." (the time local, no name or grade where
+    // there is none).
+    QString figures() const;
+
     // A new id, and this computer and account.
     static Attempt begun();
 

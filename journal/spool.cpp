@@ -53,17 +53,26 @@ QString defaultFolder()
             + QStringLiteral("/Quivara/spool");
 }
 
-bool put(const Attempt &attempt, const QString &folder)
+bool put(const Attempt &attempt, const QString &folder, QString *error)
 {
-    if (!QDir().mkpath(folder))
+    const auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
         return false;
+    };
+    if (!QDir().mkpath(folder))
+        return fail(QStringLiteral("папка %1 не создаётся").arg(QDir::toNativeSeparators(folder)));
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QSaveFile file(fileOf(folder, attempt.id));
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return fail(QStringLiteral("файл в папке %1 не создаётся: %2")
+                            .arg(QDir::toNativeSeparators(folder), file.errorString()));
     file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     const QByteArray json = attempt.toJson();
-    return file.write(json) == json.size() && file.commit();
+    if (file.write(json) != json.size() || !file.commit())
+        return fail(QStringLiteral("файл в папке %1 не записан: %2")
+                            .arg(QDir::toNativeSeparators(folder), file.errorString()));
+    return true;
 }
 
 QStringList pending(const QString &folder)
@@ -109,20 +118,24 @@ bool deliver(const JournalAddress &address, const QString &folder, QString *erro
     return true;
 }
 
-Recorded record(const Attempt &attempt, std::chrono::milliseconds wait, const QString &folder)
+Recording record(const Attempt &attempt, std::chrono::milliseconds wait, const QString &folder)
 {
-    if (!put(attempt, folder)) {
+    QString spoolError;
+    if (!put(attempt, folder, &spoolError)) {
         // No spool to fall back on: the journal is tried here, the only chance.
         Journal journal(JournalAddress::inForce());
-        return journal.record(attempt) ? Recorded::Stored : Recorded::Spooled;
+        if (journal.record(attempt))
+            return {Recorded::Stored, QString()};
+        return {Recorded::Lost,
+                QStringLiteral("%1, а журнал не принял его: %2").arg(spoolError, journal.error())};
     }
     auto done = std::make_shared<std::promise<bool>>();
     std::future<bool> delivered = done->get_future();
     runAside([done, folder] { done->set_value(deliver(JournalAddress::inForce(), folder)); });
     if (delivered.wait_for(wait) != std::future_status::ready)
-        return Recorded::Spooled;
-    return delivered.get() && !QFile::exists(fileOf(folder, attempt.id)) ? Recorded::Stored
-                                                                         : Recorded::Spooled;
+        return {Recorded::Spooled, QString()};
+    const bool stored = delivered.get() && !QFile::exists(fileOf(folder, attempt.id));
+    return {stored ? Recorded::Stored : Recorded::Spooled, QString()};
 }
 
 void deliverInBackground(const QString &folder)

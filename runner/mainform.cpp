@@ -353,12 +353,14 @@ void TMForm::endRun(const TestRun::Finish &finish)
     m_clockTick.stop();
     TestPanel->hide();
     // Into the journal, or the spool when the journal does not take it in time.
-    const Spool::Recorded recorded = Spool::record(finish.attempt, JournalWait);
+    const Spool::Recording recorded = Spool::record(finish.attempt, JournalWait);
     if (finish.timeUp)
         showMessage(this, ProgramTitle, QStringLiteral("Время вышло!"));
     showMessage(this, ProgramTitle, finish.message);
-    if (recorded == Spool::Recorded::Spooled)
+    if (recorded.outcome == Spool::Recorded::Spooled)
         showMessage(this, ProgramTitle, SpooledNotice);
+    else if (recorded.outcome == Spool::Recorded::Lost)
+        showMessage(this, ProgramTitle, lostNotice(recorded.reason, finish.attempt));
     if (!finish.review.isEmpty()) {
         ReviewBox review(reviewText(finish.review, finish.reviewLevel), this);
         review.exec();
@@ -368,6 +370,15 @@ void TMForm::endRun(const TestRun::Finish &finish)
         return;
     }
     showView(m_run.view());
+}
+
+QString TMForm::lostNotice(const QString &reason, const Attempt &attempt)
+{
+    QString why = reason.trimmed();
+    while (why.endsWith(u'.'))
+        why.chop(1);
+    return QStringLiteral("Не удалось сохранить результат: %1. Покажите этот экран учителю.\n\n%2")
+            .arg(why, attempt.figures());
 }
 
 void TMForm::N4Click()

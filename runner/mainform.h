@@ -28,6 +28,9 @@ public:
     static constexpr std::chrono::milliseconds JournalWait{3000};
     static inline const QString SpooledNotice = QStringLiteral(
             "Результат сохранён на этом компьютере и будет передан в журнал позже.");
+    // For a result that neither the spool nor the journal kept: the reason,
+    // then the figures, for the teacher to write down.
+    static QString lostNotice(const QString &reason, const Attempt &attempt);
 
     // Loads the test named by testPath, if any, before the window is shown;
     // a message from that load is shown first.

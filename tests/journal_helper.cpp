@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     a.ended = QStringLiteral("student");
     a.answers.append(
             {QStringLiteral("Q0"), QStringLiteral("Вопрос"), QStringLiteral("Ответ"), true});
-    const Spool::Recorded recorded = Spool::record(a, std::chrono::seconds(30));
+    const Spool::Recording recorded = Spool::record(a, std::chrono::seconds(30));
     Spool::finishDeliveries();
-    return recorded == Spool::Recorded::Stored ? 0 : 1;
+    return recorded.outcome == Spool::Recorded::Stored ? 0 : 1;
 }

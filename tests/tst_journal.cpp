@@ -10,6 +10,7 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(JournalAddress::Kind)
+Q_DECLARE_METATYPE(Spool::Recorded)
 
 namespace {
 
@@ -89,6 +90,8 @@ private slots:
     void removeTakesTheAnswersToo();
     void unwritableJournalSpools_data();
     void unwritableJournalSpools();
+    void lostWhenNothingKeepsIt_data();
+    void lostWhenNothingKeepsIt();
     void twoProcessesOneSqliteFile();
     void killedWhileRecordingLeavesNothingHalfStored();
     void statistics();
@@ -355,7 +358,7 @@ void TstJournal::unwritableJournalSpools()
     qputenv("QUIVARA_JOURNAL", QString(journal).replace("FILE", file).toUtf8());
     const Attempt a = sample("Петров");
     const QString spool = dir.filePath("spool");
-    QCOMPARE(Spool::record(a, std::chrono::seconds(10), spool), Spool::Recorded::Spooled);
+    QCOMPARE(Spool::record(a, std::chrono::seconds(10), spool).outcome, Spool::Recorded::Spooled);
     QCOMPARE(Spool::pending(spool).size(), 1);
     QString error;
     QVERIFY(!Spool::deliver(JournalAddress::inForce(), spool, &error));
@@ -366,6 +369,41 @@ void TstJournal::unwritableJournalSpools()
         if (geteuid() == 0)
             QProcess::execute("umount", {file});
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
+void TstJournal::lostWhenNothingKeepsIt_data()
+{
+    QTest::addColumn<bool>("journalWorks");
+    QTest::addColumn<Spool::Recorded>("outcome");
+    QTest::newRow("no spool, no journal") << false << Spool::Recorded::Lost;
+    QTest::newRow("no spool, the journal takes it") << true << Spool::Recorded::Stored;
+}
+
+void TstJournal::lostWhenNothingKeepsIt()
+{
+    QFETCH(bool, journalWorks);
+    QTemporaryDir dir;
+    const Environment env(dir);
+    // A plain file where the spool's folder, or the journal's, should be.
+    QVERIFY(writeFile(dir.filePath("plain"), "не папка"));
+    const QString spool = dir.filePath("plain/spool");
+    const QString journal
+            = journalWorks ? dir.filePath("j.sqlite") : dir.filePath("plain/j.sqlite");
+    qputenv("QUIVARA_JOURNAL", QFile::encodeName("sqlite:" + journal));
+    const Attempt a = sample("Петров");
+    const Spool::Recording recorded = Spool::record(a, std::chrono::seconds(10), spool);
+    QTEST(recorded.outcome, "outcome");
+    if (journalWorks) {
+        QVERIFY(recorded.reason.isEmpty());
+        QVERIFY(Journal(JournalAddress::parse("sqlite:" + journal)).attempt(a.id).has_value());
+    } else {
+        // Both reasons, the spool's and the journal's.
+        QVERIFY2(recorded.reason.startsWith("папка " + spool
+                                            + " не создаётся, а журнал не "
+                                              "принял его: "),
+                 qPrintable(recorded.reason));
+        QVERIFY2(recorded.reason.contains(journal), qPrintable(recorded.reason));
     }
 }
 
@@ -443,7 +481,8 @@ void TstJournal::postgresql()
     qputenv("QUIVARA_JOURNAL", student.text.toUtf8());
     const Attempt late = sample("Опоздавший");
     const QString spool = dir.filePath("spool");
-    QCOMPARE(Spool::record(late, std::chrono::seconds(10), spool), Spool::Recorded::Spooled);
+    QCOMPARE(Spool::record(late, std::chrono::seconds(10), spool).outcome,
+             Spool::Recorded::Spooled);
     QVERIFY(server.start());
     QVERIFY(Spool::deliver(student, spool));
     QVERIFY(Spool::deliver(student, spool));

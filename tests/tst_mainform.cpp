@@ -29,6 +29,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -105,6 +106,7 @@ private slots:
     void reviewAfterResult();
     void finishedTestGoesToTheJournal_data();
     void finishedTestGoesToTheJournal();
+    void lostResultStaysOnScreen();
 };
 
 void TstMainForm::initTestCase()
@@ -922,6 +924,52 @@ void TstMainForm::reviewAfterResult()
                             "Правильный ответ: Париж\n\n"
                             "2. Столица Италии?\nОтвет: Рим — верно\nПравильный ответ: Рим"));
     QVERIFY(form.findChild<QWidget *>("OpenTestButton")->isVisible());
+}
+
+void TstMainForm::lostResultStaysOnScreen()
+{
+    // No spool (a file where its folder should be) and no journal (a path
+    // below a plain file): nothing keeps the attempt, and the student is
+    // told so, with the figures, for the teacher.
+    QTemporaryDir dir;
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_DATA_HOME", dataHome);
+        qunsetenv("QUIVARA_JOURNAL");
+    });
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath("data")));
+    QVERIFY(QDir().mkpath(dir.filePath("data/Quivara")));
+    QVERIFY(writeFile(dir.filePath("data/Quivara/spool"), "не папка"));
+    QVERIFY(writeFile(dir.filePath("plain"), "не папка"));
+    qputenv("QUIVARA_JOURNAL", QFile::encodeName("sqlite:" + dir.filePath("plain/j.sqlite")));
+    const QString path = capitalsWith(
+            dir, {{"AllowFinish", "1"}, {"Grade5", "90"}, {"Grade4", "70"}, {"Grade3", "50"}});
+    TMForm form(path);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.findChild<RadioGroupBox *>("RadioGroup")->button(1)->click(); // Париж
+    QStringList seen;
+    std::function<void()> record = [&] {
+        QTimer::singleShot(10, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return record();
+            seen.append(QTextDocumentFragment::fromHtml(box->text()).toPlainText());
+            box->close();
+            if (seen.size() < 2)
+                record();
+        });
+    };
+    record();
+    form.findChild<QPushButton *>("FinishButton")->click();
+    QTRY_COMPARE(seen.size(), 2);
+    const QString notice = seen[1];
+    QVERIFY2(notice.startsWith("Не удалось сохранить результат: папка "), qPrintable(notice));
+    QVERIFY2(notice.contains(". Покажите этот экран учителю.\n\nТест «Столицы», "),
+             qPrintable(notice));
+    QVERIFY2(notice.endsWith(": вопросов 2, отвечено 1, верно 1 (50 %), оценка 3."),
+             qPrintable(notice));
+    QVERIFY(!notice.contains(TMForm::SpooledNotice));
 }
 
 void TstMainForm::finishedTestGoesToTheJournal_data()
