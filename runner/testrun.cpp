@@ -148,7 +148,7 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
 
     const TestLayout::Question question = TestLayout::readQuestion(doc, m_sections[index]);
     m_view.questionText = TestLayout::questionTextFromFile(question.text);
-    m_view.options.clear();
+    m_shown.clear();
     m_view.selected = -1;
     for (const TestLayout::Option &stored : question.options) {
         QString option = stored.text;
@@ -159,16 +159,22 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
         // A correct option loses its mark and ends in exactly one blank instead.
         if (TestLayout::isCorrect(option))
             option = option.mid(1) + u' ';
-        m_view.options.append(option);
+        m_shown.append(option);
     }
     orderOptions(index, question.shuffle);
+    // That blank is how an answer is scored; what the student sees and a
+    // screen reader announces is the option's text alone, which tells
+    // nothing of the key.
+    m_view.options.clear();
+    for (const QString &option : std::as_const(m_shown))
+        m_view.options.append(withoutMark(option));
 
     // A question answered before shows its answer again, and that selection
     // counts as a pick.
     const QString answer = m_answers[index];
     if (!answer.isEmpty()) {
-        for (int i = 0; i < m_view.options.size(); ++i) {
-            if (m_view.options[i].compare(answer, Qt::CaseInsensitive) == 0) {
+        for (int i = 0; i < m_shown.size(); ++i) {
+            if (m_shown[i].compare(answer, Qt::CaseInsensitive) == 0) {
                 pick(i);
                 break;
             }
@@ -182,12 +188,12 @@ void TestRun::showQuestion(int index, const IniDocument &doc)
 
 bool TestRun::pick(int option)
 {
-    if (!m_view.questionViewVisible || option < 0 || option >= m_view.options.size()
+    if (!m_view.questionViewVisible || option < 0 || option >= m_shown.size()
         || option == m_view.selected || m_current >= m_answers.size()) {
         return false;
     }
     m_view.selected = option;
-    m_answers[m_current] = m_view.options[option];
+    m_answers[m_current] = m_shown[option];
     applyFinishRule();
     return true;
 }
@@ -216,8 +222,8 @@ void TestRun::orderOptions(int index, bool shuffle)
     // Drawn once per run, so going back shows the same order; drawn anew
     // when the file's options changed in number since.
     QList<int> &order = m_optionOrders[index];
-    if (order.size() != m_view.options.size()) {
-        order.resize(m_view.options.size());
+    if (order.size() != m_shown.size()) {
+        order.resize(m_shown.size());
         std::iota(order.begin(), order.end(), 0);
         if (m_options.shuffleAnswers && shuffle)
             std::shuffle(order.begin(), order.end(), m_random);
@@ -225,8 +231,8 @@ void TestRun::orderOptions(int index, bool shuffle)
     QStringList ordered;
     ordered.reserve(order.size());
     for (const int i : order)
-        ordered.append(m_view.options[i]);
-    m_view.options = ordered;
+        ordered.append(m_shown[i]);
+    m_shown = ordered;
 }
 
 TestRun::Finish TestRun::finish()

@@ -144,6 +144,9 @@ private:
     IniDocument m_lastRead; // the test as last read, for when it can no longer be
     TestSettings m_settings;
     QStringList m_sections;
+    // The options on screen as the run scores them: a correct one ends in a
+    // blank. The view shows them without it.
+    QStringList m_shown;
     QStringList m_answers;
     int m_current = 0;
     RunView m_view;

@@ -93,6 +93,13 @@ def runner():
         ])
         for number, answer in enumerate(ANSWERS, start=1):
             find(app, "label", f"Вопрос {number} из 6:")
+            # Every option is named by its text alone: no name tells the key.
+            names = [node.name for node in nodes(app)
+                     if node.getRoleName() == "radio button"
+                     and node.getState().contains(pyatspi.STATE_SHOWING)]
+            marked = [name for name in names if name != name.strip()]
+            if marked:
+                raise SystemExit(f"options whose names tell the key: {marked!r}")
             press(find(app, "radio button", answer))
             if number < len(ANSWERS):
                 press(find(app, "push button", "Далее"))

@@ -437,7 +437,7 @@ void expectSecondQuestionFromMemory(Scene &s)
 {
     QCOMPARE(s.run->view().counter, QStringLiteral("Вопрос 2 из 2:"));
     QCOMPARE(s.run->view().questionText, QStringLiteral("Второй"));
-    QCOMPARE(s.run->view().options, (QStringList{"раз", "два "}));
+    QCOMPARE(s.run->view().options, (QStringList{"раз", "два"}));
     s.run->pick(1);
     QVERIFY(s.run->view().finishEnabled);
     QVERIFY(s.run->finish().message.contains(QStringLiteral("Правильных ответов: 2 (100%)")));
