@@ -3,6 +3,7 @@
 // at 100 and at 100,000 attempts.
 #include "journal.h"
 #include "spool.h"
+#include "testlayout.h"
 
 #include <QCoreApplication>
 #include <QSqlQueryModel>
@@ -20,7 +21,11 @@ Attempt attemptOf(int questions)
     a.testTitle = QStringLiteral("Большой тест");
     a.student = QStringLiteral("Иванова Анна");
     a.started = a.finished = QDateTime::currentDateTimeUtc();
+    a.testSha256 = QString(64, u'0');
     a.questions = questions;
+    a.answered = questions;
+    a.correct = (questions + 1) / 2;
+    a.percent = percentOf(a.correct, questions);
     a.ended = QStringLiteral("student");
     for (int i = 0; i < questions; ++i)
         a.answers.append({QStringLiteral("Q%1").arg(i), QStringLiteral("Вопрос номер %1?").arg(i),

@@ -209,7 +209,9 @@ void JournalWindow::refresh()
                    + (address.isValid() ? address.text : QStringLiteral("не задан")));
     QString problem;
     if (!m_journal->isOpen())
-        problem = QStringLiteral("Журнал недоступен: %1.").arg(m_journal->error());
+        problem = m_journal->isDamaged()
+                ? m_journal->error() + u'.'
+                : QStringLiteral("Журнал недоступен: %1.").arg(m_journal->error());
     const qsizetype waiting = Spool::pending().size();
     if (waiting > 0) {
         problem += (problem.isEmpty() ? QString() : QStringLiteral(" "))
@@ -245,6 +247,7 @@ void JournalWindow::filterChanged()
 {
     m_model->show(m_journal.get(), {chosenTest(), NameFilter->text().trimmed()});
     Attempts->setColumnHidden(Journal::Id, true);
+    Attempts->setColumnHidden(Journal::Title, true);
     Attempts->resizeColumnsToContents();
 }
 
@@ -256,7 +259,13 @@ void JournalWindow::showAnswers(const QModelIndex &index)
     QStringList lines{
             QStringLiteral("Ученик: %1")
                     .arg(a->student.isEmpty() ? QStringLiteral("—") : a->student),
-            QStringLiteral("Тест: %1 (%2)").arg(a->testTitle, a->testFile),
+            QStringLiteral("Тест: %1 (%2)%3")
+                    .arg(a->testTitle, a->testFile,
+                         a->testChanges.isEmpty()
+                                 ? QString()
+                                 : QStringLiteral("\nТест изменён во время тестирования: "
+                                                  "прочитано версий файла: %1")
+                                           .arg(a->testChanges.size() + 1)),
             QStringLiteral("Дата: %1").arg(a->finished.toLocalTime().toString("dd.MM.yyyy HH:mm")),
             QStringLiteral("Время: %1%2")
                     .arg(Journal::shown(Journal::Time, a->seconds),
@@ -295,7 +304,7 @@ void JournalWindow::showAnswers(const QModelIndex &index)
 void JournalWindow::StatisticsClick()
 {
     QString test = chosenTest();
-    const QModelIndexList rows = Attempts->selectionModel()->selectedRows(Journal::Test);
+    const QModelIndexList rows = Attempts->selectionModel()->selectedRows(Journal::Title);
     if (test.isEmpty() && !rows.isEmpty())
         test = rows.first().data().toString();
     if (test.isEmpty()) {

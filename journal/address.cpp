@@ -1,5 +1,7 @@
 #include "address.h"
 
+#include "filestore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -18,16 +20,22 @@ struct ConfFile
     QString journal;
     QString password;
     bool hasPassword = false;
+    uint owner = 0; // of the file as it was read
+    uint mode = 0;
 };
 
 // A configuration file's "key=value" lines; "#" and ";" begin comments.
+// Opened without blocking and read only when it is a regular file, so a
+// FIFO or a device in its place never holds a program up.
 std::optional<ConfFile> readConf(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const FileStore::Contents contents = FileStore::read(path, FileStore::Links::Follow, 64 * 1024);
+    if (contents.status != FileStore::Status::Ok)
         return std::nullopt;
     ConfFile conf;
-    const QList<QByteArray> lines = file.read(64 * 1024).split('\n');
+    conf.owner = contents.owner;
+    conf.mode = contents.mode;
+    const QList<QByteArray> lines = contents.bytes.split('\n');
     for (const QByteArray &raw : lines) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
@@ -47,19 +55,16 @@ std::optional<ConfFile> readConf(const QString &path)
     return conf;
 }
 
-// Why a password in this file may not be used, or nothing when it may.
-QString passwordRefusal(const QString &path, bool usersOwn)
+// Why a password in this file may not be used, or nothing when it may;
+// judged by the file that was read, not by what the path names now.
+QString passwordRefusal(const QString &path, const ConfFile &conf, bool usersOwn)
 {
-    struct stat st
-    { };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return QStringLiteral("файл %1 не удалось проверить").arg(path);
     if (usersOwn) {
-        if (st.st_uid != ::geteuid() || (st.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        if (conf.owner != ::geteuid() || (conf.mode & (S_IRWXG | S_IRWXO)) != 0)
             return QStringLiteral("пароль в файле %1 могут прочитать другие пользователи; "
                                   "закройте им доступ: chmod 600 %1")
                     .arg(path);
-    } else if (st.st_uid != 0 || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    } else if (conf.owner != 0 || (conf.mode & (S_IWGRP | S_IWOTH)) != 0) {
         return QStringLiteral("файл %1 с паролем может изменить не только root").arg(path);
     }
     return QString();
@@ -142,7 +147,7 @@ JournalAddress JournalAddress::inForce()
         const bool usersOwn = i == 0
                 && folders[0]
                         == QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-        const QString refusal = passwordRefusal(path, usersOwn);
+        const QString refusal = passwordRefusal(path, *conf, usersOwn);
         if (!refusal.isEmpty()) {
             a.kind = Kind::Invalid;
             a.error = refusal;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,10 +19,18 @@ struct AttemptAnswer
 
 struct Attempt
 {
+    // The longest texts the programs produce: a student's name as the name
+    // box takes it, a test's text as its file holds it.
+    static constexpr int MaxStudentLength = 100;
+    static constexpr int MaxTextLength = 2047;
+
     QString id; // unique: a delivery tried twice stores it once
     QString testTitle;
     QString testFile;
     QString testSha256; // of the bytes read when the test was loaded, in hex
+    // Of each other version of the file read during the run, in the order
+    // read: a test changed while it ran (by a student who can write it, say).
+    QStringList testChanges;
     QString testAuthor;
     QString student; // empty where the test does not ask for a name
     QString computer;
@@ -44,6 +53,11 @@ struct Attempt
     // верно 1 (50 %), оценка 3." (the time local, no name or grade where
     // there is none).
     QString figures() const;
+
+    // Why these figures cannot come from a run of the programs (out of
+    // range, not agreeing with each other or with the answers, a text
+    // longer than the programs write), in Russian; empty for a sound one.
+    QString fault() const;
 
     // A new id, and this computer and account.
     static Attempt begun();

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QUuid>
 #include <QVariant>
@@ -33,6 +34,14 @@ const char *const AttemptColumns
         = "id, test_title, test_file, test_sha256, test_author, student, computer, account,"
           " started_utc, finished_utc, seconds, time_limit, questions, answered, correct,"
           " percent, grade, ended, program_version";
+
+// The test's SHA-256 as the journal keeps it: of the version loaded, then
+// of each other version read during the run, blank separated, so that a
+// journal of any version holds them in its one column.
+QString storedSha256(const Attempt &a)
+{
+    return (QStringList{a.testSha256} + a.testChanges).join(u' ');
+}
 
 QString utc(const QDateTime &time)
 {
@@ -72,6 +81,12 @@ Journal::Journal(const JournalAddress &address)
         return;
     }
     if (sqlite) {
+        // SQLite would wait for ever on a FIFO in the file's place.
+        if (const QFileInfo file(address.path); file.exists() && !file.isFile()) {
+            fail(QStringLiteral("журнал %1 не открылся").arg(address.text),
+                 QStringLiteral("это не файл"));
+            return;
+        }
         QDir().mkpath(QFileInfo(address.path).absolutePath());
         db.setDatabaseName(address.path);
         // Two runners on one computer wait for each other instead of failing.
@@ -110,6 +125,37 @@ bool Journal::fail(const QString &what, const QString &detail)
     return false;
 }
 
+QString Journal::foreignObject(QSqlQuery &q)
+{
+    // SQLite keeps each object's statement as it was written, without its
+    // IF NOT EXISTS.
+    QHash<QString, QString> made;
+    for (const char *statement : Tables) {
+        QString sql = QLatin1String(statement);
+        sql.remove(QLatin1String("IF NOT EXISTS "));
+        const QString name = sql.section(u' ', 2, 2);
+        made.insert(name, sql);
+    }
+    static const QHash<QString, QString> foreign{{"table", "чужая таблица"},
+                                                 {"index", "чужой индекс"},
+                                                 {"view", "чужое представление"},
+                                                 {"trigger", "чужой триггер"}};
+    static const QHash<QString, QString> kinds{{"table", "таблица"}, {"index", "индекс"}};
+    while (q.next()) {
+        const QString type = q.value(0).toString();
+        const QString name = q.value(1).toString();
+        // SQLite's own: the indexes of primary keys, its statistics.
+        if (name.startsWith(QLatin1String("sqlite_")) && (type == u"index" || type == u"table"))
+            continue;
+        const auto ours = made.constFind(name);
+        if (ours == made.cend() || !ours->startsWith(QStringLiteral("CREATE ") + type.toUpper()))
+            return QStringLiteral("%1 «%2»").arg(foreign.value(type, type), name);
+        if (q.value(2).toString() != *ours)
+            return QStringLiteral("изменено устройство: %1 «%2»").arg(kinds.value(type), name);
+    }
+    return QString();
+}
+
 bool Journal::prepareSqlite()
 {
     QSqlDatabase db = database();
@@ -120,6 +166,17 @@ bool Journal::prepareSqlite()
         if (!q.exec(QLatin1String(pragma)))
             return fail(QStringLiteral("журнал %1 не читается").arg(m_address.path),
                         q.lastError().text());
+    }
+    // Only the tables and indexes the program makes, before any of them is
+    // touched: a view or a trigger in their place could hang the view, or
+    // drop or rewrite attempts.
+    if (!q.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
+        return fail(QStringLiteral("журнал %1 не читается").arg(m_address.path),
+                    q.lastError().text());
+    if (const QString foreign = foreignObject(q); !foreign.isEmpty()) {
+        m_damaged = true;
+        m_error = QStringLiteral("Журнал повреждён: в файле %1 %2").arg(m_address.path, foreign);
+        return false;
     }
     if (q.exec(QStringLiteral("SELECT version FROM journal_schema")) && q.next()) {
         const int version = q.value(0).toInt();
@@ -175,6 +232,10 @@ bool Journal::record(const Attempt &a)
 {
     if (!m_open)
         return false;
+    // The journal keeps only what a run can give.
+    if (const QString fault = a.fault(); !fault.isEmpty())
+        return fail(QStringLiteral("результат не записан в журнал %1").arg(m_address.text),
+                    QStringLiteral("попытка не сходится: ") + fault);
     QSqlDatabase db = database();
     if (!db.transaction())
         return fail(QStringLiteral("в журнал нельзя писать"), db.lastError().text());
@@ -188,7 +249,7 @@ bool Journal::record(const Attempt &a)
     // A text not set (no name asked, say) is stored empty: a null one would bind as NULL.
     const auto text = [](const QString &t) { return t.isNull() ? QStringLiteral("") : t; };
     for (const QString &t :
-         {a.id, a.testTitle, a.testFile, a.testSha256, a.testAuthor, a.student,
+         {a.id, a.testTitle, a.testFile, storedSha256(a), a.testAuthor, a.student,
           a.student.toCaseFolded(), a.computer, a.account, utc(a.started), utc(a.finished)})
         q.addBindValue(text(t));
     for (const int number :
@@ -219,16 +280,48 @@ bool Journal::record(const Attempt &a)
         db.rollback();
         return fail(QStringLiteral("результат не записан в журнал %1").arg(m_address.text), detail);
     }
+    // A file on this computer is read back, which its user could have made
+    // drop or change the rows. (A server's students may not read, and its
+    // rules are the server's.)
+    if (m_address.kind == JournalAddress::Kind::Sqlite && !stored(a))
+        return fail(QStringLiteral("результат не записан в журнал %1").arg(m_address.text),
+                    QStringLiteral("после записи его там нет"));
     return true;
+}
+
+bool Journal::stored(const Attempt &a) const
+{
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT count(*) FROM attempts WHERE id = ? AND student = ?"
+                             " AND questions = ? AND answered = ? AND correct = ? AND percent = ?"
+                             " AND grade = ? AND test_sha256 = ?"));
+    q.addBindValue(a.id);
+    q.addBindValue(a.student.isNull() ? QStringLiteral("") : a.student);
+    for (const int number : {a.questions, a.answered, a.correct, a.percent, a.grade})
+        q.addBindValue(number);
+    q.addBindValue(storedSha256(a));
+    if (!q.exec() || !q.next() || q.value(0).toInt() != 1)
+        return false;
+    q.prepare(QStringLiteral("SELECT count(*) FROM answers WHERE attempt_id = ?"));
+    q.addBindValue(a.id);
+    return q.exec() && q.next() && q.value(0).toInt() == a.answers.size();
 }
 
 QSqlQuery Journal::attempts(const Filter &filter, Column sortBy, Qt::SortOrder order) const
 {
     static const char *const sortColumns[]
             = {"finished_utc", "student_key", "test_title", "seconds", "answered",
-               "correct",      "percent",     "grade",      "id"};
-    QString sql = QStringLiteral("SELECT finished_utc, student, test_title, seconds, answered,"
-                                 " correct, percent, grade, id FROM attempts WHERE 1 = 1");
+               "correct",      "percent",     "grade",      "id",      "test_title"};
+    // Texts are shown no longer than a run writes them: a file on this
+    // computer may hold anything. The SHA-256 of each version read, blank
+    // separated, tells a test changed while it ran.
+    QString sql = QStringLiteral("SELECT finished_utc, substr(student, 1, %1),"
+                                 " substr(test_title, 1, %2) || CASE WHEN test_sha256 LIKE '% %'"
+                                 " THEN CAST(? AS TEXT) ELSE '' END, seconds, answered, correct, "
+                                 "percent, grade,"
+                                 " id, substr(test_title, 1, %2) FROM attempts WHERE 1 = 1")
+                          .arg(Attempt::MaxStudentLength)
+                          .arg(Attempt::MaxTextLength);
     if (!filter.test.isEmpty())
         sql += QStringLiteral(" AND test_title = ?");
     if (!filter.student.isEmpty())
@@ -241,6 +334,7 @@ QSqlQuery Journal::attempts(const Filter &filter, Column sortBy, Qt::SortOrder o
     QSqlQuery q(database());
     q.setForwardOnly(false);
     q.prepare(sql);
+    q.addBindValue(ChangedMark);
     if (!filter.test.isEmpty())
         q.addBindValue(filter.test);
     if (!filter.student.isEmpty())
@@ -251,8 +345,8 @@ QSqlQuery Journal::attempts(const Filter &filter, Column sortBy, Qt::SortOrder o
 
 QString Journal::caption(Column column)
 {
-    static const char *const captions[]
-            = {"Дата", "Ученик", "Тест", "Время", "Ответов", "Верных", "%", "Оценка", "id"};
+    static const char *const captions[] = {"Дата",   "Ученик", "Тест",   "Время", "Ответов",
+                                           "Верных", "%",      "Оценка", "id",    "Название"};
     return QString::fromUtf8(captions[column >= 0 && column < ColumnCount ? column : Id]);
 }
 
@@ -319,7 +413,9 @@ Attempt Journal::attemptOf(const QSqlQuery &row) const
     a.id = row.value(0).toString();
     a.testTitle = row.value(1).toString();
     a.testFile = row.value(2).toString();
-    a.testSha256 = row.value(3).toString();
+    const QStringList versions = row.value(3).toString().split(u' ', Qt::SkipEmptyParts);
+    a.testSha256 = versions.value(0);
+    a.testChanges = versions.mid(1);
     a.testAuthor = row.value(4).toString();
     a.student = row.value(5).toString();
     a.computer = row.value(6).toString();

@@ -27,6 +27,9 @@ public:
     bool isOpen() const { return m_open; }
     // Why the journal could not be opened or written, in Russian.
     QString error() const { return m_error; }
+    // Whether it could not be opened because the file holds objects the
+    // program did not make: error() then begins "Журнал ... повреждён: ".
+    bool isDamaged() const { return m_damaged; }
     const JournalAddress &address() const { return m_address; }
 
     // Stores the attempt and its answers, or nothing of them; true too when
@@ -34,7 +37,24 @@ public:
     bool record(const Attempt &attempt);
 
     // The teacher's view: the attempts newest first, or sorted by a column.
-    enum Column { Date, Student, Test, Time, Answered, Correct, Percent, Grade, Id, ColumnCount };
+    // Test is the title as shown, marked when the test changed while it
+    // ran; Title is the title alone. Id and Title are for the program.
+    enum Column {
+        Date,
+        Student,
+        Test,
+        Time,
+        Answered,
+        Correct,
+        Percent,
+        Grade,
+        Id,
+        Title,
+        ColumnCount
+    };
+    // How the Test column marks an attempt whose test changed while it ran.
+    static inline const QString ChangedMark
+            = QStringLiteral(" (тест изменён во время тестирования)");
     struct Filter
     {
         QString test;    // the title, exactly; empty: every test
@@ -63,6 +83,11 @@ public:
 private:
     bool fail(const QString &what, const QString &detail);
     bool prepareSqlite();
+    // What in an SQLite file is not as the program made it, or nothing,
+    // from the rows (type, name, sql) of its sqlite_master.
+    static QString foreignObject(QSqlQuery &schema);
+    // Whether the attempt's rows are in the file as they were given.
+    bool stored(const Attempt &attempt) const;
     bool checkSchema();
     Attempt attemptOf(const QSqlQuery &row) const;
     QList<AttemptAnswer> answersOf(const QString &id) const;
@@ -70,5 +95,6 @@ private:
     JournalAddress m_address;
     QString m_connection;
     bool m_open = false;
+    bool m_damaged = false;
     QString m_error;
 };

@@ -1,5 +1,7 @@
 #include "spool.h"
 
+#include "filestore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QMutex>
@@ -15,6 +17,8 @@ namespace Spool {
 namespace {
 
 const QLatin1String Suffix(".attempt");
+// Far above what an attempt of thousands of questions takes.
+constexpr qint64 MaxAttemptSize = 64 * 1024 * 1024;
 
 QString fileOf(const QString &folder, const QString &id)
 {
@@ -98,13 +102,18 @@ bool deliver(const JournalAddress &address, const QString &folder, QString *erro
         return false;
     }
     for (const QString &path : files) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
+        // Opened without blocking and never through a link: a FIFO or a link
+        // out of the folder is no attempt, and no delivery waits on it.
+        const FileStore::Contents contents
+                = FileStore::read(path, FileStore::Links::Refuse, MaxAttemptSize);
+        if (contents.status == FileStore::Status::Missing)
             continue; // delivered meanwhile by another program
-        const std::optional<Attempt> attempt = Attempt::fromJson(file.read(64 * 1024 * 1024));
-        file.close();
-        if (!attempt) {
-            // Not one of ours; kept aside for a person to look at, never retried.
+        const std::optional<Attempt> attempt = contents.status == FileStore::Status::Ok
+                ? Attempt::fromJson(contents.bytes)
+                : std::nullopt;
+        if (!attempt || !attempt->fault().isEmpty()) {
+            // Not one of ours, or figures no run gives; kept aside for a
+            // person to look at, never stored or retried.
             QFile::rename(path, path + QStringLiteral(".unreadable"));
             continue;
         }

@@ -2,12 +2,6 @@
 
 #include "testlayout.h"
 
-int percentOf(int count, int total)
-{
-    // Integers, not a floating-point quotient: 21 of 35 is 60 and 97 of 97 is 100.
-    return total > 0 ? int(qint64(count) * 100 / total) : 0;
-}
-
 ResultReport ResultReport::make(const QStringList &answers, const QString &messageOnComplete,
                                 bool showResult, int grade)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "testlayout.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,3 @@ struct ResultReport
     static ResultReport make(const QStringList &answers, const QString &messageOnComplete,
                              bool showResult, int grade = 0);
 };
-
-// The whole part of 100 * count / total, exact in integers; 0 when total is 0.
-int percentOf(int count, int total);

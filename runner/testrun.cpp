@@ -26,6 +26,11 @@ QString withoutMark(QString shown)
     return shown;
 }
 
+QString sha256Of(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
 } // namespace
 
 TestRun::TestRun()
@@ -84,8 +89,8 @@ Outcome TestRun::loadTest(const QString &path)
                                .arg(m_settings.author)};
     }
     // What the journal tells the test's version by; only a test with questions is run.
-    m_sha256 = QString::fromLatin1(
-            QCryptographicHash::hash(loaded.bytes, QCryptographicHash::Sha256).toHex());
+    m_sha256 = sha256Of(loaded.bytes);
+    m_changes.clear();
     if (m_options.askName) {
         showStartState();
         m_awaitsName = true;
@@ -133,10 +138,22 @@ void TestRun::showQuestion(int index)
 {
     // The file is read again for every question shown, so changes on disk
     // show; when it cannot be read, the student goes on with what was read last.
-    const ProfileFile::Loaded loaded = m_file.load();
-    if (loaded.status == FileStore::Status::Ok)
-        m_lastRead = loaded.document;
+    readAgain();
     showQuestion(index, m_lastRead);
+}
+
+void TestRun::readAgain()
+{
+    const ProfileFile::Loaded loaded = m_file.load();
+    if (loaded.status != FileStore::Status::Ok)
+        return;
+    m_lastRead = loaded.document;
+    // Each version read is recorded, so the journal tells a test that
+    // changed while it ran.
+    const QString sha256 = sha256Of(loaded.bytes);
+    const QString last = m_changes.isEmpty() ? m_sha256 : m_changes.last();
+    if (sha256 != last)
+        m_changes.append(sha256);
 }
 
 void TestRun::showQuestion(int index, const IniDocument &doc)
@@ -257,9 +274,7 @@ TestRun::Finish TestRun::end(bool timeUp)
     f.exitProgram = m_settings.exitOnComplete;
     f.reviewLevel = m_options.review;
     if (f.reviewLevel != RunOptions::NoReview) {
-        const ProfileFile::Loaded loaded = m_file.load();
-        if (loaded.status == FileStore::Status::Ok)
-            m_lastRead = loaded.document;
+        readAgain();
         f.review = reviewOf(m_lastRead);
     }
     f.attempt = attemptOf(figures, f.grade, timeUp);
@@ -274,6 +289,7 @@ Attempt TestRun::attemptOf(const ResultReport &figures, int grade, bool timeUp) 
     a.testTitle = m_settings.testName;
     a.testFile = QFileInfo(m_file.path()).absoluteFilePath();
     a.testSha256 = m_sha256;
+    a.testChanges = m_changes;
     a.testAuthor = m_settings.author;
     a.student = m_studentName;
     a.started = m_started;

@@ -120,6 +120,8 @@ public:
 
 private:
     void showQuestion(int index, const IniDocument &doc);
+    // Reads the test again into m_lastRead, noting a version not seen before.
+    void readAgain();
     void beginQuestions();
     void showStartState();
     void applyFinishRule();
@@ -137,6 +139,7 @@ private:
     qint64 m_startedAt = 0; // on m_clock, when the first question showed
     QDateTime m_started;    // the same, in UTC
     QString m_sha256;       // of the test's bytes as loaded
+    QStringList m_changes;  // of each other version read since, in order
     // Per question shown: its options' order, drawn when first shown.
     QList<QList<int>> m_optionOrders;
 

@@ -72,15 +72,15 @@ bool writeAll(int fd, QByteArrayView bytes)
 }
 
 // Reads an open regular file from its start into bytes: Ok, Unreadable on
-// a read error, TooLarge past MaxTestSize bytes.
-Status readAll(int fd, qint64 sizeHint, QByteArray &bytes)
+// a read error, TooLarge past limit bytes.
+Status readAll(int fd, qint64 sizeHint, QByteArray &bytes, qint64 limit = MaxTestSize)
 {
-    bytes.resize(qsizetype(qMin<qint64>(sizeHint, MaxTestSize)));
+    bytes.resize(qsizetype(qMin<qint64>(sizeHint, limit)));
     qsizetype done = 0;
     for (;;) {
         if (done == bytes.size()) {
             // The file grew since it was looked at: read on in steps.
-            if (bytes.size() > MaxTestSize)
+            if (bytes.size() > limit)
                 return Status::TooLarge;
             bytes.resize(bytes.size() + 65536);
         }
@@ -95,7 +95,7 @@ Status readAll(int fd, qint64 sizeHint, QByteArray &bytes)
         done += n;
     }
     bytes.truncate(done);
-    return done > MaxTestSize ? Status::TooLarge : Status::Ok;
+    return done > limit ? Status::TooLarge : Status::Ok;
 }
 
 // The file a path names, its symbolic links followed.
@@ -250,20 +250,29 @@ bool write(const QString &path, const QByteArray &bytes, bool takeCopy)
 
 } // namespace
 
-Contents read(const QString &path)
+Contents read(const QString &path, Links links, qint64 limit)
 {
-    const Descriptor file(openFile(QFile::encodeName(path), O_RDONLY));
-    if (!file.valid())
+    const Descriptor file(openFile(QFile::encodeName(path),
+                                   O_RDONLY | (links == Links::Refuse ? O_NOFOLLOW : 0)));
+    if (!file.valid()) {
+        // A link where none may be is no file to read.
+        if (errno == ELOOP && links == Links::Refuse)
+            return {Status::NotRegular, {}};
         return {errno == ENOENT || errno == ENOTDIR ? Status::Missing : Status::Unreadable, {}};
+    }
     struct stat st;
     if (::fstat(file.get(), &st) != 0)
         return {Status::Unreadable, {}};
     if (!S_ISREG(st.st_mode))
         return {Status::NotRegular, {}};
-    if (st.st_size > MaxTestSize)
-        return {Status::TooLarge, {}};
     Contents contents;
-    contents.status = readAll(file.get(), st.st_size, contents.bytes);
+    contents.owner = st.st_uid;
+    contents.mode = st.st_mode;
+    if (st.st_size > limit) {
+        contents.status = Status::TooLarge;
+        return contents;
+    }
+    contents.status = readAll(file.get(), st.st_size, contents.bytes, limit);
     if (contents.status != Status::Ok)
         contents.bytes.clear();
     return contents;

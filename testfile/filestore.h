@@ -27,9 +27,18 @@ struct Contents
 {
     Status status = Status::Missing;
     QByteArray bytes; // empty unless status is Ok
+    // Of the file read, as it was opened (for Ok, Unreadable and TooLarge
+    // after the file was opened; 0 otherwise).
+    uint owner = 0;
+    uint mode = 0;
 };
 
-Contents read(const QString &path);
+// Whether a symbolic link at the path itself is followed: a file that lives
+// in a folder of its own (a spool's entry) is never read from elsewhere.
+enum class Links { Follow, Refuse };
+
+// The file's bytes, at most limit of them (a larger file is TooLarge).
+Contents read(const QString &path, Links links = Links::Follow, qint64 limit = MaxTestSize);
 
 // Whether a read found a file: a folder or a FIFO is no file, while a file
 // that cannot be read or is too large still is one.

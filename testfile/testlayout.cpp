@@ -245,6 +245,12 @@ void RunOptions::write(IniDocument &doc) const
         doc.writeInteger(SettingsSection, ReviewKey, int(review));
 }
 
+int percentOf(int count, int total)
+{
+    // Integers, not a floating-point quotient: 21 of 35 is 60 and 97 of 97 is 100.
+    return total > 0 ? int(qint64(count) * 100 / total) : 0;
+}
+
 int RunOptions::gradeFor(int correct, int total) const
 {
     if (!grades)

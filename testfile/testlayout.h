@@ -96,6 +96,9 @@ struct TestSettings
     friend bool operator==(const TestSettings &a, const TestSettings &b);
 };
 
+// The whole part of 100 * count / total, exact in integers; 0 when total is 0.
+int percentOf(int count, int total);
+
 // How a test is taken, beyond the seven settings: keys that old copies of
 // the programs ignore, each meaning what the programs did before when it is
 // absent. A value out of its range, or not a number, reads as the default.

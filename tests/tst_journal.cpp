@@ -5,6 +5,8 @@
 #include "testfiles.h"
 
 #include <QProcess>
+
+#include <algorithm>
 #include <QSqlError>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,15 +29,18 @@ Attempt sample(const QString &student, const QString &test = QStringLiteral("Г�
     a.finished = a.started.addSecs(754);
     a.seconds = 754;
     a.timeLimit = 20;
+    // Figures that agree, as a run gives them: 0, 50 or 100 percent of two.
     a.questions = 2;
-    a.answered = 1;
-    a.correct = percent >= 50 ? 1 : 0;
+    a.correct = percent / 50;
+    a.answered = std::max(a.correct, 1);
     a.percent = percent;
     a.grade = 3;
     a.ended = "time";
     a.version = "0.1";
-    a.answers
-            = {{"Q1", "Столица Франции?", "Париж", true}, {"Q0", "Самая длинная река?", {}, false}};
+    a.answers = {{"Q1", "Столица Франции?", a.correct > 0 ? "Париж" : "Лион", a.correct > 0},
+                 {"Q0", "Самая длинная река?", {}, false}};
+    if (a.correct == 2)
+        a.answers[1] = {"Q0", "Самая длинная река?", "Лена", true};
     return a;
 }
 
@@ -224,7 +229,7 @@ void TstJournal::storesTextsAsTheyAre_data()
     QTest::addColumn<QString>("text");
     QTest::newRow("quotes") << "О'Коннор \"Джон\" `x`";
     QTest::newRow("SQL") << "'); DROP TABLE attempts; --";
-    QTest::newRow("10,000 characters") << QString("Щ").repeated(10000);
+    QTest::newRow("100 characters, the longest name") << QString("Щ").repeated(100);
     QTest::newRow("LIKE's own characters") << "100% _и_ \\";
     QTest::newRow("none: a name not asked") << QString();
 }
@@ -237,7 +242,8 @@ void TstJournal::storesTextsAsTheyAre()
     QVERIFY2(journal.isOpen(), qPrintable(journal.error()));
     Attempt a = sample(text, text);
     a.answers[0].question = text;
-    a.answers[0].answer = text;
+    if (!text.isNull())
+        a.answers[0].answer = text;
     QVERIFY2(journal.record(a), qPrintable(journal.error()));
     const std::optional<Attempt> stored = journal.attempt(a.id);
     QVERIFY(stored);
@@ -275,8 +281,8 @@ void TstJournal::filterAndSort()
 {
     QTemporaryDir dir;
     Journal journal(JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite")));
-    Attempt first = sample("Иванова Анна", "География", 80);
-    Attempt second = sample("Петров Иван", "География", 40);
+    Attempt first = sample("Иванова Анна", "География", 50);
+    Attempt second = sample("Петров Иван", "География", 0);
     second.finished = first.finished.addSecs(60);
     Attempt third = sample("Сидоров", "Алгебра", 100);
     third.finished = first.finished.addSecs(120);

@@ -27,6 +27,7 @@ Attempt attemptOf(const QString &student, const QString &test, int percent, int 
     Attempt a = Attempt::begun();
     a.testTitle = test;
     a.testFile = "/тесты/" + test + ".quivara";
+    a.testSha256 = QString(64, u'b');
     a.student = student;
     a.started = QDateTime(QDate(2026, 12, 10), QTime(9, 0), Qt::UTC).addSecs(60 * minutesLater);
     a.finished = a.started.addSecs(95);
