@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QHash>
+#include <QThread>
 #include <QSqlError>
 #include <QUuid>
 #include <QVariant>
@@ -41,6 +43,21 @@ const char *const AttemptColumns
 QString storedSha256(const Attempt &a)
 {
     return (QStringList{a.testSha256} + a.testChanges).join(u' ');
+}
+
+// Executes sql, trying again for a while where another program holds the
+// file: SQLite refuses some statements at once then (a change to WAL, a
+// read while the tables are made), whatever its busy timeout.
+bool execPatiently(QSqlQuery &q, const QString &sql)
+{
+    QDeadlineTimer patience(10000);
+    while (!q.exec(sql)) {
+        const QString code = q.lastError().nativeErrorCode();
+        if ((code != u"5" && code != u"6") || patience.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    return true;
 }
 
 QString utc(const QDateTime &time)
@@ -161,18 +178,16 @@ bool Journal::prepareSqlite()
     QSqlDatabase db = database();
     QSqlQuery q(db);
     // Durable once committed, and read by the teacher while a runner writes.
-    for (const char *pragma :
-         {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON"}) {
-        if (!q.exec(QLatin1String(pragma)))
+    // Then only the tables and indexes the program makes, before any of them
+    // is touched: a view or a trigger in their place could hang the view,
+    // or drop or rewrite attempts.
+    for (const char *statement :
+         {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL", "PRAGMA foreign_keys=ON",
+          "SELECT type, name, sql FROM sqlite_master"}) {
+        if (!execPatiently(q, QLatin1String(statement)))
             return fail(QStringLiteral("журнал %1 не читается").arg(m_address.path),
                         q.lastError().text());
     }
-    // Only the tables and indexes the program makes, before any of them is
-    // touched: a view or a trigger in their place could hang the view, or
-    // drop or rewrite attempts.
-    if (!q.exec(QStringLiteral("SELECT type, name, sql FROM sqlite_master")))
-        return fail(QStringLiteral("журнал %1 не читается").arg(m_address.path),
-                    q.lastError().text());
     if (const QString foreign = foreignObject(q); !foreign.isEmpty()) {
         m_damaged = true;
         m_error = QStringLiteral("Журнал повреждён: в файле %1 %2").arg(m_address.path, foreign);

@@ -116,6 +116,9 @@ public:
     const RunOptions &options() const { return m_options; }
     const QStringList &sections() const { return m_sections; }
     const QStringList &answers() const { return m_answers; }
+    // The options on screen as a pick stores them, a correct one ending in
+    // a blank; for the run's own checks, never for the screen.
+    const QStringList &optionsAsScored() const { return m_shown; }
     int current() const { return m_current; }
 
 private:

@@ -4,12 +4,17 @@
 #include "statistics.h"
 #include "testfiles.h"
 
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
-
-#include <algorithm>
 #include <QSqlError>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(JournalAddress::Kind)
 Q_DECLARE_METATYPE(Spool::Recorded)
@@ -103,6 +108,15 @@ private slots:
     void csvOpensInARussianSpreadsheet();
     void csvNeverHoldsAFormula_data();
     void csvNeverHoldsAFormula();
+    void handMadeSpoolFilesAreNeverStored_data();
+    void handMadeSpoolFilesAreNeverStored();
+    void spoolNeverWaitsOnAFifo();
+    void journalConfNeverWaitsOnAFifo();
+    void hostileLocalJournalIsRefused_data();
+    void hostileLocalJournalIsRefused();
+    void recordChecksItsRowsWereStored();
+    void longTextsShownCut();
+    void changedTestIsMarked();
     void postgresql();
 };
 
@@ -335,6 +349,8 @@ void TstJournal::unwritableJournalSpools_data()
                                          << "corrupt";
     QTest::newRow("a folder in the file's place") << "sqlite:FILE"
                                                   << "folder";
+    QTest::newRow("a FIFO in the file's place") << "sqlite:FILE"
+                                                << "fifo";
     QTest::newRow("no server there") << "postgresql://u@%2Fnonexistent%2Fsocket/quivara"
                                      << "";
 }
@@ -360,6 +376,8 @@ void TstJournal::unwritableJournalSpools()
         QVERIFY(writeFile(file, QByteArray("SQLite format 3\0", 16) + QByteArray(4096, '\xff')));
     } else if (fault == "folder") {
         QVERIFY(QDir().mkdir(file));
+    } else if (fault == "fifo") {
+        QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
     }
     qputenv("QUIVARA_JOURNAL", QString(journal).replace("FILE", file).toUtf8());
     const Attempt a = sample("Петров");
@@ -625,6 +643,228 @@ void TstJournal::csvNeverHoldsAFormula()
     // The name is the second field, the test's title the third.
     const QByteArray row = lines[1].chopped(1);
     QVERIFY2(row.contains(";" + field + ";" + field + ";"), row.constData());
+}
+
+void TstJournal::handMadeSpoolFilesAreNeverStored_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QJsonValue>("value");
+    QTest::addColumn<bool>("stored");
+    QTest::newRow("as a run writes it") << "" << QJsonValue() << true;
+    QTest::newRow("percent 2147483647") << "percent" << QJsonValue(2147483647) << false;
+    QTest::newRow("percent that does not agree") << "percent" << QJsonValue(49) << false;
+    QTest::newRow("grade -7") << "grade" << QJsonValue(-7) << false;
+    QTest::newRow("grade 1") << "grade" << QJsonValue(1) << false;
+    QTest::newRow("grade 6") << "grade" << QJsonValue(6) << false;
+    QTest::newRow("grade 5, still agreeing") << "grade" << QJsonValue(5) << true;
+    QTest::newRow("seconds -5") << "seconds" << QJsonValue(-5) << false;
+    QTest::newRow("seconds 1.5") << "seconds" << QJsonValue(1.5) << false;
+    QTest::newRow("seconds as text") << "seconds" << QJsonValue("754") << false;
+    QTest::newRow("finished not a date") << "finished" << QJsonValue("вчера") << false;
+    QTest::newRow("more answered than questions") << "answered" << QJsonValue(3) << false;
+    QTest::newRow("more correct than answered") << "correct" << QJsonValue(2) << false;
+    QTest::newRow("questions that the answers do not match")
+            << "questions" << QJsonValue(3) << false;
+    QTest::newRow("a name of 101 characters")
+            << "student" << QJsonValue(QString(101, u'Я')) << false;
+    QTest::newRow("a name of 1 MB") << "student" << QJsonValue(QString(1 << 20, u'Я')) << false;
+    QTest::newRow("an end no run has") << "ended" << QJsonValue("teacher") << false;
+    QTest::newRow("no SHA-256") << "testSha256" << QJsonValue("") << false;
+}
+
+void TstJournal::handMadeSpoolFilesAreNeverStored()
+{
+    QFETCH(QString, field);
+    QFETCH(QJsonValue, value);
+    QFETCH(bool, stored);
+    QTemporaryDir dir;
+    const JournalAddress address = JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite"));
+    const QString spool = dir.filePath("spool");
+    QVERIFY(QDir().mkpath(spool));
+    const Attempt a = sample("Петров");
+    QJsonObject o = QJsonDocument::fromJson(a.toJson()).object();
+    if (!field.isEmpty())
+        o[field] = value;
+    const QString file = spool + "/" + a.id + ".attempt";
+    QVERIFY(writeFile(file, QJsonDocument(o).toJson()));
+    QVERIFY(Spool::deliver(address, spool));
+    QVERIFY(Spool::pending(spool).isEmpty());
+    QCOMPARE(QFile::exists(file + ".unreadable"), !stored);
+    Journal journal(address);
+    QCOMPARE(rowsOf(journal.attempts({})), stored ? 1 : 0);
+    // Nor does the journal take such figures from anyone else.
+    if (const std::optional<Attempt> back = Attempt::fromJson(QJsonDocument(o).toJson()))
+        QCOMPARE(Journal(JournalAddress::parse("sqlite:" + dir.filePath("k.sqlite"))).record(*back),
+                 stored);
+}
+
+void TstJournal::spoolNeverWaitsOnAFifo()
+{
+    // An entry that is a link to a FIFO elsewhere, and a FIFO itself: the
+    // delivery goes on at once, and the link is put aside.
+    QTemporaryDir dir;
+    const QString spool = dir.filePath("spool");
+    QVERIFY(QDir().mkpath(spool));
+    const QString fifo = dir.filePath("fifo");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(QFile::link(fifo, spool + "/linked.attempt"));
+    QVERIFY(::mkfifo(QFile::encodeName(spool + "/itself.attempt").constData(), 0600) == 0);
+    // And a link to a sound attempt outside the folder: not read through.
+    const Attempt outside = sample("Снаружи");
+    QVERIFY(Spool::put(outside, dir.filePath("elsewhere")));
+    QVERIFY(QFile::link(dir.filePath("elsewhere/" + outside.id + ".attempt"),
+                        spool + "/outside.attempt"));
+    const JournalAddress address = JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite"));
+    const Attempt a = sample("Петров");
+    QVERIFY(Spool::put(a, spool));
+    QVERIFY(Spool::deliver(address, spool)); // a hang here ends the test by its time limit
+    Journal journal(address);
+    QCOMPARE(rowsOf(journal.attempts({})), 1);
+    QVERIFY(journal.attempt(a.id).has_value());
+    QVERIFY(QFileInfo(spool + "/linked.attempt.unreadable").isSymLink());
+    QVERIFY(QFileInfo(spool + "/outside.attempt.unreadable").isSymLink());
+    QVERIFY(QFileInfo::exists(fifo));
+}
+
+void TstJournal::journalConfNeverWaitsOnAFifo()
+{
+    QTemporaryDir dir;
+    const Environment env(dir);
+    QVERIFY(QDir().mkpath(dir.filePath("config/Quivara")));
+    QVERIFY(::mkfifo(QFile::encodeName(dir.filePath("config/Quivara/journal.conf")).constData(),
+                     0600)
+            == 0);
+    // Passed over as no file at all: the default journal is in force.
+    const JournalAddress a = JournalAddress::inForce();
+    QVERIFY2(a.isValid(), qPrintable(a.error));
+    QCOMPARE(a.text, "sqlite:" + dir.filePath("data/Quivara/journal.sqlite"));
+}
+
+void TstJournal::hostileLocalJournalIsRefused_data()
+{
+    QTest::addColumn<QStringList>("sql"); // run on a journal the program made
+    QTest::addColumn<QString>("told");
+    const QString attemptsTable = "CREATE TABLE attempts ("
+                                  " id TEXT PRIMARY KEY ON CONFLICT IGNORE, test_title TEXT,"
+                                  " test_file TEXT, test_sha256 TEXT, test_author TEXT,"
+                                  " student TEXT, student_key TEXT, computer TEXT, account TEXT,"
+                                  " started_utc TEXT, finished_utc TEXT, seconds INTEGER,"
+                                  " time_limit INTEGER, questions INTEGER, answered INTEGER,"
+                                  " correct INTEGER,"
+                                  " percent INTEGER, grade INTEGER, ended TEXT,"
+                                  " program_version TEXT)";
+    QTest::newRow("attempts a recursive view")
+            << QStringList{"DROP TABLE answers", "DROP TABLE attempts",
+                           "CREATE VIEW attempts AS WITH RECURSIVE r(n) AS (SELECT 1 UNION ALL"
+                           " SELECT n + 1 FROM r) SELECT n AS finished_utc FROM r"}
+            << "чужое представление «attempts»";
+    QTest::newRow("a trigger that drops every attempt")
+            << QStringList{"CREATE TRIGGER drop_all BEFORE INSERT ON attempts"
+                           " BEGIN SELECT RAISE(IGNORE); END"}
+            << "чужой триггер «drop_all»";
+    QTest::newRow("a trigger that rewrites every later attempt")
+            << QStringList{"CREATE TRIGGER all_fives AFTER INSERT ON attempts"
+                           " BEGIN UPDATE attempts SET percent = 100, grade = 5; END"}
+            << "чужой триггер «all_fives»";
+    QTest::newRow("attempts made again to drop failures quietly")
+            << QStringList{"DROP TABLE answers", "DROP TABLE attempts", attemptsTable}
+            << "изменено устройство: таблица «attempts»";
+    QTest::newRow("an index in a table's place")
+            << QStringList{"DROP TABLE journal_schema", "CREATE TABLE x (version INTEGER)",
+                           "CREATE INDEX journal_schema ON x (version)"}
+            << "чужая таблица «x»";
+}
+
+void TstJournal::hostileLocalJournalIsRefused()
+{
+    QFETCH(QStringList, sql);
+    QTemporaryDir dir;
+    const Environment env(dir);
+    const QString file = dir.filePath("j.sqlite");
+    const JournalAddress address = JournalAddress::parse("sqlite:" + file);
+    QVERIFY(Journal(address).isOpen());
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "hostile");
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery q(db);
+        for (const QString &statement : sql)
+            QVERIFY2(q.exec(statement), qPrintable(statement + ": " + q.lastError().text()));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("hostile");
+
+    Journal journal(address);
+    QVERIFY(!journal.isOpen());
+    QVERIFY(journal.isDamaged());
+    QFETCH(QString, told);
+    QCOMPARE(journal.error(), "Журнал повреждён: в файле " + file + " " + told);
+    // The attempt waits in the spool, told so, rather than go where it may be lost.
+    qputenv("QUIVARA_JOURNAL", QFile::encodeName("sqlite:" + file));
+    const QString spool = dir.filePath("spool");
+    QCOMPARE(Spool::record(sample("Петров"), std::chrono::seconds(10), spool).outcome,
+             Spool::Recorded::Spooled);
+    Spool::finishDeliveries();
+    QCOMPARE(Spool::pending(spool).size(), 1);
+}
+
+void TstJournal::recordChecksItsRowsWereStored()
+{
+    // A trigger made while the journal is open, past the check at opening:
+    // the record reads its rows back and finds them missing.
+    QTemporaryDir dir;
+    Journal journal(JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite")));
+    QVERIFY(journal.isOpen());
+    QVERIFY(journal.record(sample("Первый")));
+    QSqlQuery q(journal.database());
+    QVERIFY(q.exec("CREATE TRIGGER drop_all BEFORE INSERT ON attempts"
+                   " BEGIN SELECT RAISE(IGNORE); END"));
+    QVERIFY(!journal.record(sample("Второй")));
+    QVERIFY2(journal.error().endsWith("после записи его там нет"), qPrintable(journal.error()));
+}
+
+void TstJournal::longTextsShownCut()
+{
+    // Rows written into the file by hand, with names and titles of 1 MB.
+    QTemporaryDir dir;
+    Journal journal(JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite")));
+    QVERIFY(journal.record(sample("Петров")));
+    QSqlQuery q(journal.database());
+    QVERIFY(q.prepare("UPDATE attempts SET student = ?, student_key = ?, test_title = ?"));
+    const QString huge(1 << 20, u'Щ');
+    q.addBindValue(huge);
+    q.addBindValue(huge.toCaseFolded());
+    q.addBindValue(huge);
+    QVERIFY(q.exec());
+    QSqlQuery rows = journal.attempts({});
+    QVERIFY(rows.next());
+    QCOMPARE(rows.value(Journal::Student).toString(), QString(Attempt::MaxStudentLength, u'Щ'));
+    QCOMPARE(rows.value(Journal::Test).toString(), QString(Attempt::MaxTextLength, u'Щ'));
+    QVERIFY(journal.csv({}).size() < 10000);
+}
+
+void TstJournal::changedTestIsMarked()
+{
+    QTemporaryDir dir;
+    Journal journal(JournalAddress::parse("sqlite:" + dir.filePath("j.sqlite")));
+    Attempt changed = sample("Изменивший", "География");
+    changed.testChanges = {QString(64, u'b'), QString(64, u'c')};
+    const Attempt kept = sample("Честный", "География");
+    QVERIFY(journal.record(changed));
+    QVERIFY(journal.record(kept));
+    QCOMPARE(journal.attempt(changed.id)->testSha256, changed.testSha256);
+    QCOMPARE(journal.attempt(changed.id)->testChanges, changed.testChanges);
+    QVERIFY(journal.attempt(kept.id)->testChanges.isEmpty());
+    QSqlQuery rows = journal.attempts({}, Journal::Student, Qt::AscendingOrder);
+    QVERIFY(rows.next());
+    QCOMPARE(rows.value(Journal::Test).toString(),
+             "География (тест изменён во время тестирования)");
+    QCOMPARE(rows.value(Journal::Title).toString(), "География");
+    QVERIFY(rows.next());
+    QCOMPARE(rows.value(Journal::Test).toString(), "География");
+    // The filter by test finds both.
+    QCOMPARE(rowsOf(journal.attempts({"География", {}})), 2);
+    QVERIFY(journal.csv({}).contains("(тест изменён во время тестирования)"));
 }
 
 QTEST_GUILESS_MAIN(TstJournal)

@@ -9,12 +9,14 @@
 #include <QBarSet>
 #include <QChartView>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -97,6 +99,9 @@ private slots:
     void deleteAfterConfirmation();
     void unusableJournalIsTold_data();
     void unusableJournalIsTold();
+    void damagedJournalIsTold();
+    void hundredNamesOfAMegabyteShownCut();
+    void changedTestIsMarked();
     void openedFromTheMenuAndTheCommandLine();
 };
 
@@ -279,6 +284,82 @@ void TstJournalWindow::unusableJournalIsTold()
     QVERIFY(!w.findChild<QTableView *>("Attempts")->isEnabled());
     QVERIFY(!w.findChild<QPushButton *>("DeleteButton")->isEnabled());
     qunsetenv("QUIVARA_JOURNAL");
+}
+
+void TstJournalWindow::damagedJournalIsTold()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    {
+        Journal journal(JournalAddress::parse(f.address));
+        QSqlQuery q(journal.database());
+        QVERIFY(q.exec("CREATE TRIGGER all_fives AFTER INSERT ON attempts"
+                       " BEGIN UPDATE attempts SET grade = 5; END"));
+    }
+    JournalWindow w;
+    w.show();
+    auto *error = w.findChild<QLabel *>("JournalError");
+    QVERIFY(error->isVisible());
+    QCOMPARE(error->text(),
+             "Журнал повреждён: в файле " + f.dir.filePath("journal.sqlite")
+                     + " чужой триггер «all_fives».");
+    QVERIFY(!w.findChild<QTableView *>("Attempts")->isEnabled());
+}
+
+void TstJournalWindow::hundredNamesOfAMegabyteShownCut()
+{
+    // Written into the file by hand: the view shows no more of a name than
+    // the name box takes, and shows it at once.
+    Fixture f;
+    QVERIFY(f.ok);
+    {
+        Journal journal(JournalAddress::parse(f.address));
+        QSqlQuery q(journal.database());
+        QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                       " WHERE i < 100) INSERT INTO attempts SELECT a.id || '-' || n.i,"
+                       " test_title, test_file, test_sha256, test_author,"
+                       " replace(hex(zeroblob(524288)), '00', 'Щ'), student_key, computer,"
+                       " account, started_utc, finished_utc, seconds, time_limit, questions,"
+                       " answered, correct, percent, grade, ended, program_version"
+                       " FROM attempts a, n WHERE a.student = 'Сидоров'"));
+    }
+    JournalWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *view = w.findChild<QTableView *>("Attempts");
+    while (view->model()->canFetchMore({}))
+        view->model()->fetchMore({});
+    const QStringList names = column(view, Journal::Student);
+    QCOMPARE(names.size(), 103);
+    QCOMPARE(names.count(QString(Attempt::MaxStudentLength, u'Щ')), 100);
+}
+
+void TstJournalWindow::changedTestIsMarked()
+{
+    Fixture f;
+    QVERIFY(f.ok);
+    {
+        Journal journal(JournalAddress::parse(f.address));
+        Attempt a = attemptOf("Хитров", "Столицы", 100, 5);
+        a.testChanges = {QString(64, u'c')};
+        QVERIFY(journal.record(a));
+    }
+    JournalWindow w;
+    w.show();
+    auto *view = w.findChild<QTableView *>("Attempts");
+    QCOMPARE(column(view, Journal::Student).first(), QStringLiteral("Хитров"));
+    QCOMPARE(column(view, Journal::Test).first(),
+             QStringLiteral("Столицы (тест изменён во время тестирования)"));
+    // The statistics of the row's test are those of its title.
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QRect cell = view->visualRect(view->model()->index(0, Journal::Test));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(view->selectionModel()->selectedRows().size(), 1);
+    w.findChild<QPushButton *>("StatisticsButton")->click();
+    QDialog *statistics = nullptr;
+    QTRY_VERIFY((statistics = w.findChild<QDialog *>("StatisticsDialog")));
+    QCOMPARE(statistics->windowTitle(), QStringLiteral("Статистика: Столицы"));
+    statistics->close();
 }
 
 void TstJournalWindow::openedFromTheMenuAndTheCommandLine()

@@ -21,6 +21,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -948,6 +949,24 @@ void TstAttacks::attack_data()
         QVERIFY(file.writeString("Q1", "QLabel", QStringLiteral("Изменён")));
         s.run->next();
     }) << Step([](Scene &s) { QCOMPARE(s.run->view().questionText, QStringLiteral("Изменён")); });
+    QTest::newRow("every option marked correct mid-run: the journal is told")
+            << Step(runScene) << Step([](Scene &s) {
+                   s.old = fileContents(s.path);
+                   ProfileFile file(s.path);
+                   QVERIFY(file.writeString("Q1", "A0", QStringLiteral("*раз")));
+                   s.run->next();
+                   s.run->pick(0);
+               })
+            << Step([](Scene &s) {
+                   const Attempt a = s.run->finish().attempt;
+                   const auto sha256 = [](const QByteArray &bytes) {
+                       return QString::fromLatin1(
+                               QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+                   };
+                   QCOMPARE(a.correct, 2); // the change counts, as it always has
+                   QCOMPARE(a.testSha256, sha256(s.old));
+                   QCOMPARE(a.testChanges, QStringList{sha256(fileContents(s.path))});
+               });
 
     // The command line: Qt's options are paths like any other argument.
     QTest::newRow("quivara with Qt's options on its command line") << Step([](Scene &s) {
