@@ -63,8 +63,9 @@ void finishQuestion(Pending &q, QChar answer, int answerLine, Imported &result)
 
 Imported read(const QByteArray &bytes)
 {
-    // Some write options with no blank after the letter: "A)Paris".
-    static const QRegularExpression option(QStringLiteral("^([A-Z])[.)]\\s*(.*)$"));
+    // Some write options with no blank after a bracket: "A)Paris". After a
+    // point a blank is needed, so "U.S. law" goes on as the question's text.
+    static const QRegularExpression option(QStringLiteral("^([A-Z])(?:\\)|\\.(?=\\s|$))\\s*(.*)$"));
     static const QRegularExpression answer(QStringLiteral("^ANSWER:\\s*(.*)$"),
                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression letter(QStringLiteral("^[A-Za-z]$"));

@@ -152,7 +152,16 @@ void readQuestion(const Block &b, Imported &result)
     if (!after.isEmpty())
         question = (question + QStringLiteral(" _____ ") + after).trimmed();
     const QStringView body = text.sliced(open + 1, close - open - 1).trimmed();
-    const auto lineOf = [&](QStringView part) { return lineAt(b, part.data() - b.text.data()); };
+    // The line of each answer, counted on from the one before: answers come
+    // in order, so a question of many answers costs no more than its length.
+    qsizetype countedTo = 0;
+    int line = b.line;
+    const auto lineOf = [&](QStringView part) {
+        const qsizetype pos = part.data() - b.text.data();
+        line += int(QStringView(b.text).sliced(countedTo, pos - countedTo).count(u'\n'));
+        countedTo = pos;
+        return line;
+    };
 
     // The kind of question, from its answers.
     if (body.isEmpty())
@@ -341,10 +350,13 @@ QByteArray write(const EditorTest &test, Report &report)
         for (const QString &option : options) {
             const bool right = TestLayout::isCorrect(option);
             const QString text = escape(right ? option.mid(1) : option);
-            // An option that begins like a weight gets a weight of its own.
-            const QString weight = !text.startsWith(u'%') ? QString()
-                    : right                               ? QStringLiteral("%100%")
-                                                          : QStringLiteral("%0%");
+            // An option that begins like a weight gets a weight of its own;
+            // one that begins like a format tag is marked plain.
+            QString weight = !text.startsWith(u'%') ? QString()
+                    : right                         ? QStringLiteral("%100%")
+                                                    : QStringLiteral("%0%");
+            if (text.startsWith(u'['))
+                weight += QStringLiteral("[plain]");
             if (!weighted)
                 out += (right ? QStringLiteral("\t=") : QStringLiteral("\t~")) + weight + text
                         + u'\n';

@@ -176,17 +176,19 @@ QString htmlToPlain(const QString &html, int line, Report &report)
 
 QList<bool> correctByWeight(const QList<double> &weights)
 {
-    // Shares written to five places, as 33.33333, add up to 100 within this.
-    constexpr double Tolerance = 0.01;
+    // Full credit as written to five places; shares rounded by hand (three
+    // of 33, six of 16.67) add up to 100 within a point.
+    constexpr double FullTolerance = 0.01;
+    constexpr double ShareTolerance = 1;
     QList<bool> correct;
     const bool anyFull = std::any_of(weights.cbegin(), weights.cend(),
-                                     [](double w) { return w >= 100 - Tolerance; });
+                                     [](double w) { return w >= 100 - FullTolerance; });
     double positive = 0;
     for (const double w : weights)
         positive += w > 0 ? w : 0;
-    const bool shared = !anyFull && std::abs(positive - 100) < Tolerance;
+    const bool shared = !anyFull && std::abs(positive - 100) <= ShareTolerance;
     for (const double w : weights)
-        correct.append(anyFull ? w >= 100 - Tolerance : shared && w > 0);
+        correct.append(anyFull ? w >= 100 - FullTolerance : shared && w > 0);
     return correct;
 }
 

@@ -31,8 +31,8 @@ QString htmlToPlain(const QString &html, int line, Report &report);
 
 // Which options are correct, from their weights in percent: those with
 // full credit (100 or more); where none has it, those with a positive
-// weight when these add up to 100 (a question with several correct
-// options). Any other positive weight is partial credit, which the test
+// weight when these add up to 100, within a point of rounding (a question
+// with several correct options). Any other positive weight is partial credit, which the test
 // file cannot hold: that option counts as wrong.
 QList<bool> correctByWeight(const QList<double> &weights);
 

@@ -98,11 +98,15 @@ Journal::Journal(const JournalAddress &address)
         return;
     }
     if (sqlite) {
-        // SQLite would wait for ever on a FIFO in the file's place.
-        if (const QFileInfo file(address.path); file.exists() && !file.isFile()) {
-            fail(QStringLiteral("журнал %1 не открылся").arg(address.text),
-                 QStringLiteral("это не файл"));
-            return;
+        // SQLite would wait for ever on a FIFO in the file's place, or in
+        // the place of the files it keeps beside it.
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
+            const QFileInfo file(address.path + QLatin1String(suffix));
+            if (file.exists() && !file.isFile()) {
+                fail(QStringLiteral("журнал %1 не открылся").arg(address.text),
+                     QStringLiteral("%1 — не файл").arg(file.filePath()));
+                return;
+            }
         }
         QDir().mkpath(QFileInfo(address.path).absolutePath());
         db.setDatabaseName(address.path);
@@ -161,8 +165,12 @@ QString Journal::foreignObject(QSqlQuery &q)
     while (q.next()) {
         const QString type = q.value(0).toString();
         const QString name = q.value(1).toString();
-        // SQLite's own: the indexes of primary keys, its statistics.
-        if (name.startsWith(QLatin1String("sqlite_")) && (type == u"index" || type == u"table"))
+        // SQLite's own: the indexes of primary keys (which have no
+        // statement), its statistics and its counters.
+        static const QStringList ownTables{"sqlite_sequence", "sqlite_stat1", "sqlite_stat4"};
+        if ((type == u"index" && name.startsWith(QLatin1String("sqlite_autoindex_"))
+             && q.value(2).isNull())
+            || (type == u"table" && ownTables.contains(name)))
             continue;
         const auto ours = made.constFind(name);
         if (ours == made.cend() || !ours->startsWith(QStringLiteral("CREATE ") + type.toUpper()))
@@ -171,6 +179,19 @@ QString Journal::foreignObject(QSqlQuery &q)
             return QStringLiteral("изменено устройство: %1 «%2»").arg(kinds.value(type), name);
     }
     return QString();
+}
+
+bool Journal::newerVersion() const
+{
+    QSqlQuery q(database());
+    q.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"));
+    q.addBindValue(QStringLiteral("journal_schema"));
+    QString made = QLatin1String(Tables[0]);
+    made.remove(QLatin1String("IF NOT EXISTS "));
+    if (!q.exec() || !q.next() || q.value(0).toString() != made)
+        return false;
+    return q.exec(QStringLiteral("SELECT max(version) FROM journal_schema")) && q.next()
+            && q.value(0).toInt() > SchemaVersion;
 }
 
 bool Journal::prepareSqlite()
@@ -189,6 +210,12 @@ bool Journal::prepareSqlite()
                         q.lastError().text());
     }
     if (const QString foreign = foreignObject(q); !foreign.isEmpty()) {
+        // A newer program's journal differs too, and says so in a table
+        // made as this program makes it.
+        if (newerVersion())
+            return fail(QStringLiteral("журнал %1 сделан более новой версией программы")
+                                .arg(m_address.path),
+                        QString());
         m_damaged = true;
         m_error = QStringLiteral("Журнал повреждён: в файле %1 %2").arg(m_address.path, foreign);
         return false;

@@ -86,6 +86,8 @@ private:
     // What in an SQLite file is not as the program made it, or nothing,
     // from the rows (type, name, sql) of its sqlite_master.
     static QString foreignObject(QSqlQuery &schema);
+    // Whether an SQLite file's own journal_schema table says a newer version.
+    bool newerVersion() const;
     // Whether the attempt's rows are in the file as they were given.
     bool stored(const Attempt &attempt) const;
     bool checkSchema();

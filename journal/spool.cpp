@@ -129,6 +129,10 @@ bool deliver(const JournalAddress &address, const QString &folder, QString *erro
 
 Recording record(const Attempt &attempt, std::chrono::milliseconds wait, const QString &folder)
 {
+    // The delivery would put such an attempt aside, and no file would be
+    // left to tell it from one stored.
+    if (const QString fault = attempt.fault(); !fault.isEmpty())
+        return {Recorded::Lost, QStringLiteral("попытка не сходится: ") + fault};
     QString spoolError;
     if (!put(attempt, folder, &spoolError)) {
         // No spool to fall back on: the journal is tried here, the only chance.

@@ -79,6 +79,9 @@ void TstAiken::read_data()
             << fixture("options-without-a-blank.txt")
             << QStringList{"Which is correct?|*Correct|Incorrect", "And this?|Yes|*No"}
             << QStringList();
+    QTest::newRow("a stem line that begins like an option")
+            << QByteArray("Q\nU.S. law is meant.\nA. x\nB. y\nANSWER: A\n")
+            << QStringList{"Q\nU.S. law is meant.|*x|y"} << QStringList();
     QTest::newRow("one option") << fixture("one-option.txt") << QStringList{"Two ways?|Yes|*No"}
                                 << QStringList{"1 вопрос с одним вариантом ответа пропущен"};
 }

@@ -37,7 +37,7 @@ void TstGift::read_data()
             << QByteArray("// вопросы\n$CATEGORY: geo\n::Q1:: Столица Италии? {\n  =Рим\n  "
                           "~Милан\n}\n")
             << QStringList{"Столица Италии?|*Рим|Милан"} << QStringList();
-    QTest::newRow("weights: above zero is correct")
+    QTest::newRow("weights that share full credit")
             << QByteArray("Чётные? {~%50%2 ~%50%4 ~%-100%5}") << QStringList{"Чётные?|*2|*4|5"}
             << QStringList();
     QTest::newRow("true and false")
@@ -96,6 +96,8 @@ void TstGift::read_data()
                            "4 частичный балл 50% не перенесён, вариант «Galilee» считается "
                            "неверным",
                            "10 нет правильного ответа, вопрос пропущен"};
+    QTest::newRow("shares rounded by hand") << QByteArray("Q {~%33.3%a ~%33.3%b ~%33.3%c ~%-100%d}")
+                                            << QStringList{"Q|*a|*b|*c|d"} << QStringList();
     QTest::newRow("full credit by weight")
             << QByteArray("Q {~%100%a ~%50%b ~c}") << QStringList{"Q|*a|b|c"}
             << QStringList{"1 частичный балл 50% не перенесён, "
@@ -160,6 +162,8 @@ void TstGift::hostileInputEndsQuickly_data()
     QTest::newRow("ampersands in html") << "[html]" + QByteArray(size, '&') + "{=a ~b}";
     QTest::newRow("backslashes") << QByteArray(size, '\\');
     QTest::newRow("NUL bytes") << QByteArray(size, '\0');
+    QTest::newRow("many answers over many lines")
+            << "Q {" + QByteArray("~a\n").repeated(700'000) + "=b}";
 }
 
 void TstGift::hostileInputEndsQuickly()
@@ -212,6 +216,7 @@ void TstGift::roundTrip()
     test.document.addQuestion("Одно", {"*да"});
     // Texts that look like a format tag or a weight stay texts.
     test.document.addQuestion("[html]<b>не разметка</b>", {"*%50%", "%-100%x"});
+    test.document.addQuestion("Варианты как разметка", {"*[html]<b>a</b>", "[plain]b", "[c]"});
     test.document.addQuestion("// не комментарий", {"*a"});
     test.document.addQuestion("$CATEGORY: не категория", {"*b", "c"});
     Report report;

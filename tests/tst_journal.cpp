@@ -115,6 +115,7 @@ private slots:
     void hostileLocalJournalIsRefused_data();
     void hostileLocalJournalIsRefused();
     void recordChecksItsRowsWereStored();
+    void newerJournalIsNotCalledDamaged();
     void longTextsShownCut();
     void changedTestIsMarked();
     void postgresql();
@@ -351,6 +352,8 @@ void TstJournal::unwritableJournalSpools_data()
                                                   << "folder";
     QTest::newRow("a FIFO in the file's place") << "sqlite:FILE"
                                                 << "fifo";
+    QTest::newRow("a FIFO in the place of its log") << "sqlite:FILE"
+                                                    << "wal-fifo";
     QTest::newRow("no server there") << "postgresql://u@%2Fnonexistent%2Fsocket/quivara"
                                      << "";
 }
@@ -378,6 +381,8 @@ void TstJournal::unwritableJournalSpools()
         QVERIFY(QDir().mkdir(file));
     } else if (fault == "fifo") {
         QVERIFY(::mkfifo(QFile::encodeName(file).constData(), 0600) == 0);
+    } else if (fault == "wal-fifo") {
+        QVERIFY(::mkfifo(QFile::encodeName(file + "-wal").constData(), 0600) == 0);
     }
     qputenv("QUIVARA_JOURNAL", QString(journal).replace("FILE", file).toUtf8());
     const Attempt a = sample("Петров");
@@ -724,6 +729,7 @@ void TstJournal::spoolNeverWaitsOnAFifo()
     QVERIFY(QFileInfo(spool + "/linked.attempt.unreadable").isSymLink());
     QVERIFY(QFileInfo(spool + "/outside.attempt.unreadable").isSymLink());
     QVERIFY(QFileInfo::exists(fifo));
+    QVERIFY(QFileInfo::exists(spool + "/itself.attempt")); // not an entry: left alone
 }
 
 void TstJournal::journalConfNeverWaitsOnAFifo()
@@ -770,9 +776,14 @@ void TstJournal::hostileLocalJournalIsRefused_data()
             << QStringList{"DROP TABLE answers", "DROP TABLE attempts", attemptsTable}
             << "изменено устройство: таблица «attempts»";
     QTest::newRow("an index in a table's place")
-            << QStringList{"DROP TABLE journal_schema", "CREATE TABLE x (version INTEGER)",
-                           "CREATE INDEX journal_schema ON x (version)"}
-            << "чужая таблица «x»";
+            << QStringList{"DROP TABLE journal_schema",
+                           "CREATE INDEX journal_schema ON attempts (id)"}
+            << "чужой индекс «journal_schema»";
+    QTest::newRow("a unique index that drops a name's second attempt")
+            << QStringList{"CREATE UNIQUE INDEX once_each ON attempts (student)"}
+            << "чужой индекс «once_each»";
+    QTest::newRow("a table of its own")
+            << QStringList{"CREATE TABLE notes (text TEXT)"} << "чужая таблица «notes»";
 }
 
 void TstJournal::hostileLocalJournalIsRefused()
@@ -817,10 +828,35 @@ void TstJournal::recordChecksItsRowsWereStored()
     QVERIFY(journal.isOpen());
     QVERIFY(journal.record(sample("Первый")));
     QSqlQuery q(journal.database());
+    // And the runner's own attempt, were it ever unsound, is told lost, not stored.
+    Attempt unsound = sample("Третий");
+    unsound.percent = 99;
+    const Spool::Recording recorded
+            = Spool::record(unsound, std::chrono::seconds(10), dir.filePath("spool"));
+    QCOMPARE(recorded.outcome, Spool::Recorded::Lost);
+    QCOMPARE(recorded.reason,
+             QStringLiteral("попытка не сходится: процент не сходится с числом верных ответов"));
     QVERIFY(q.exec("CREATE TRIGGER drop_all BEFORE INSERT ON attempts"
                    " BEGIN SELECT RAISE(IGNORE); END"));
     QVERIFY(!journal.record(sample("Второй")));
     QVERIFY2(journal.error().endsWith("после записи его там нет"), qPrintable(journal.error()));
+}
+
+void TstJournal::newerJournalIsNotCalledDamaged()
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("j.sqlite");
+    const JournalAddress address = JournalAddress::parse("sqlite:" + file);
+    {
+        Journal journal(address);
+        QSqlQuery q(journal.database());
+        QVERIFY(q.exec("UPDATE journal_schema SET version = 2"));
+        QVERIFY(q.exec("CREATE TABLE classes (id TEXT)"));
+    }
+    Journal journal(address);
+    QVERIFY(!journal.isOpen());
+    QVERIFY(!journal.isDamaged());
+    QCOMPARE(journal.error(), "журнал " + file + " сделан более новой версией программы");
 }
 
 void TstJournal::longTextsShownCut()
