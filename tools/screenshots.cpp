@@ -22,6 +22,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QTranslator>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -37,6 +38,9 @@ void settle()
 
 void save(QWidget *window, const QString &name)
 {
+    // A window not yet on the screen grabs as black.
+    while (!window->windowHandle() || !window->windowHandle()->isExposed())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     settle();
     const QRect frame = window->frameGeometry();
     const QPixmap shot
