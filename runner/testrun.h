@@ -143,6 +143,7 @@ private:
     QDateTime m_started;    // the same, in UTC
     QString m_sha256;       // of the test's bytes as loaded
     QStringList m_changes;  // of each other version read since, in order
+    QByteArray m_lastBytes; // of the test as read last
     // Per question shown: its options' order, drawn when first shown.
     QList<QList<int>> m_optionOrders;
 
