@@ -350,20 +350,19 @@ QByteArray write(const EditorTest &test, Report &report)
         for (const QString &option : options) {
             const bool right = TestLayout::isCorrect(option);
             const QString text = escape(right ? option.mid(1) : option);
-            // An option that begins like a weight gets a weight of its own;
-            // one that begins like a format tag is marked plain.
-            QString weight = !text.startsWith(u'%') ? QString()
-                    : right                         ? QStringLiteral("%100%")
-                                                    : QStringLiteral("%0%");
-            if (text.startsWith(u'['))
-                weight += QStringLiteral("[plain]");
+            // An option that begins like a format tag is marked plain; one
+            // that begins like a weight gets a weight of its own.
+            const QString plain = text.startsWith(u'[') ? QStringLiteral("[plain]") : QString();
+            const QString weight = !text.startsWith(u'%') ? QString()
+                    : right                               ? QStringLiteral("%100%")
+                                                          : QStringLiteral("%0%");
             if (!weighted)
-                out += (right ? QStringLiteral("\t=") : QStringLiteral("\t~")) + weight + text
-                        + u'\n';
+                out += (right ? QStringLiteral("\t=") : QStringLiteral("\t~")) + weight + plain
+                        + text + u'\n';
             else
                 out += QStringLiteral("\t~%")
-                        + (right ? shareOf(int(correct)) : QStringLiteral("-100")) + u'%' + text
-                        + u'\n';
+                        + (right ? shareOf(int(correct)) : QStringLiteral("-100")) + u'%' + plain
+                        + text + u'\n';
         }
         out += QStringLiteral("}\n\n");
     }

@@ -217,6 +217,7 @@ void TstGift::roundTrip()
     // Texts that look like a format tag or a weight stay texts.
     test.document.addQuestion("[html]<b>не разметка</b>", {"*%50%", "%-100%x"});
     test.document.addQuestion("Варианты как разметка", {"*[html]<b>a</b>", "[plain]b", "[c]"});
+    test.document.addQuestion("И с долями", {"*[html]a", "*[plain]b", "[html]"});
     test.document.addQuestion("// не комментарий", {"*a"});
     test.document.addQuestion("$CATEGORY: не категория", {"*b", "c"});
     Report report;
