@@ -385,14 +385,10 @@ void JournalWindow::StatisticsClick()
 
 void JournalWindow::ExportClick()
 {
-    QFileDialog d(this);
-    d.setObjectName(QStringLiteral("CsvDialog"));
-    d.setOption(QFileDialog::DontUseNativeDialog);
-    d.setAcceptMode(QFileDialog::AcceptSave);
-    d.setNameFilter(QStringLiteral("Таблицы CSV (*.csv)"));
-    d.setOption(QFileDialog::HideNameFilterDetails);
-    d.setDefaultSuffix(QStringLiteral("csv"));
-    const QString path = Widgets::askForPath(&d, m_lastCsv);
+    const std::unique_ptr<QFileDialog> d(
+            Widgets::fileDialog(this, "CsvDialog", QFileDialog::AcceptSave,
+                                QStringLiteral("Таблицы CSV (*.csv)"), QStringLiteral("csv")));
+    const QString path = Widgets::askForPath(d.get(), m_lastCsv);
     if (path.isEmpty())
         return;
     const QByteArray csv

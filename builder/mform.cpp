@@ -79,21 +79,12 @@ QAction *menuItem(QMenu *menu, const QString &text, const char *name,
     return Widgets::menuItem(menu, text, name, QString(), shortcut);
 }
 
+// A dialog for test files.
 QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMode mode)
 {
-    auto *d = new QFileDialog(parent);
-    d->setObjectName(QLatin1String(name));
-    d->setOption(QFileDialog::DontUseNativeDialog);
-    d->setOption(QFileDialog::ReadOnly, false);
-    d->setAcceptMode(mode);
-    // The open dialog passes a typed name of a missing file on, so the load
-    // reports it; the save dialog asks before replacing a file.
-    d->setFileMode(QFileDialog::AnyFile);
-    d->setNameFilter(QStringLiteral("Файлы тестов для Quivara (*.quivara)"));
-    d->setOption(QFileDialog::HideNameFilterDetails); // the caption alone
-    d->setDefaultSuffix(QStringLiteral("quivara"));
-    d->setSizeGripEnabled(true);
-    return d;
+    return Widgets::fileDialog(parent, name, mode,
+                               QStringLiteral("Файлы тестов для Quivara (*.quivara)"),
+                               QStringLiteral("quivara"));
 }
 
 // The filter of a format in the dialogs of other programs' files.
@@ -538,40 +529,13 @@ void TForm1::showTest()
 
 void TForm1::showReport(QMessageBox::Icon icon, const QString &message, const Report &report)
 {
-    if (report.isEmpty()) {
-        if (icon == QMessageBox::Critical)
-            showError(this, ProgramTitle, message);
-        else
-            showMessage(this, ProgramTitle, message);
-        return;
-    }
-    CentredMessageBox box(icon, ProgramTitle, message, QMessageBox::Ok, this);
-    box.setObjectName(QStringLiteral("ReportBox"));
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("ОК"));
     QStringList lines;
     for (const ReportLine &line : report) {
         lines.append(line.line > 0
                              ? QStringLiteral("Строка %1: %2").arg(line.line).arg(line.message)
                              : line.message);
     }
-    // The lines in a box of their own that scrolls and can be copied, open
-    // at once: a long report should not stretch the window past the screen.
-    auto *details = new QPlainTextEdit(lines.join(u'\n'));
-    details->setObjectName(QStringLiteral("ReportLines"));
-    details->setReadOnly(true);
-    details->setAccessibleName(QStringLiteral("Замечания"));
-    details->setMinimumSize(460, 160);
-    // Between the message and the button, which moves down a row.
-    auto *grid = qobject_cast<QGridLayout *>(box.layout());
-    auto *buttons = box.findChild<QDialogButtonBox *>();
-    if (grid && buttons) {
-        int row = 0, column = 0, rows = 1, columns = 1;
-        grid->getItemPosition(grid->indexOf(buttons), &row, &column, &rows, &columns);
-        grid->removeWidget(buttons);
-        grid->addWidget(details, row, 0, 1, grid->columnCount());
-        grid->addWidget(buttons, row + 1, column, rows, columns);
-    }
-    box.exec();
+    ::showReport(this, ProgramTitle, icon, message, lines);
 }
 
 std::optional<bool> TForm1::askForKey(const QString &title)
@@ -669,24 +633,11 @@ void TForm1::RunOptionsChange()
     options.grade4 = Grade4->value();
     options.grade3 = Grade3->value();
     options.review = RunOptions::Review(Review->currentIndex());
-    // Thresholds out of order are refused: the test keeps its last sound
-    // set until the fields are put right.
-    QString error;
-    if (options.grades && options.grade5 < options.grade4)
-        error = QStringLiteral("Порог оценки 5 не может быть ниже порога оценки 4.");
-    else if (options.grades && options.grade4 < options.grade3)
-        error = QStringLiteral("Порог оценки 4 не может быть ниже порога оценки 3.");
+    const QString error = options.gradesError();
     GradeError->setText(error);
     for (QSpinBox *box : {Grade5, Grade4, Grade3})
         box->setAccessibleDescription(error);
-    if (!error.isEmpty()) {
-        const RunOptions &held = m_session.options();
-        options.grades = held.grades;
-        options.grade5 = held.grade5;
-        options.grade4 = held.grade4;
-        options.grade3 = held.grade3;
-    }
-    m_session.setOptions(options);
+    m_session.setOptions(options.withSoundGrades(m_session.options()));
 }
 
 void TForm1::showRunOptions(const RunOptions &options)
@@ -713,19 +664,11 @@ bool TForm1::saveChangesIfWanted()
 {
     if (!m_session.asksBeforeLeaving())
         return true;
-    CentredMessageBox box(QMessageBox::Question, ProgramTitle,
-                          QStringLiteral("Сохранить изменения в тесте?"), QMessageBox::NoButton,
-                          this);
-    box.setObjectName(QStringLiteral("SaveChangesBox"));
-    QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    QPushButton *cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(cancel);
-    box.exec();
-    const EditorSession::Answer answer = box.clickedButton() == yes ? EditorSession::Answer::Save
-            : box.clickedButton() == no                             ? EditorSession::Answer::Discard
-                                                                    : EditorSession::Answer::Cancel;
+    const YesNoCancel asked = askYesNoCancel(
+            this, ProgramTitle, QStringLiteral("Сохранить изменения в тесте?"), "SaveChangesBox");
+    const EditorSession::Answer answer = asked == YesNoCancel::Yes ? EditorSession::Answer::Save
+            : asked == YesNoCancel::No                             ? EditorSession::Answer::Discard
+                                                                   : EditorSession::Answer::Cancel;
     // A test without a file yet is saved as a new one, wherever the author chooses.
     QString saveAs;
     if (answer == EditorSession::Answer::Save && m_session.isUntitled()) {
@@ -842,9 +785,9 @@ void TForm1::PdfClick()
     if (!withKey)
         return;
     if (!PdfDialog) {
-        PdfDialog = fileDialog(this, "PdfDialog", QFileDialog::AcceptSave);
-        PdfDialog->setNameFilter(QStringLiteral("Документы PDF (*.pdf)"));
-        PdfDialog->setDefaultSuffix(QStringLiteral("pdf"));
+        PdfDialog = Widgets::fileDialog(this, "PdfDialog", QFileDialog::AcceptSave,
+                                        QStringLiteral("Документы PDF (*.pdf)"),
+                                        QStringLiteral("pdf"));
     }
     const QString path = Widgets::askForPath(PdfDialog, m_lastPdf);
     if (path.isEmpty())

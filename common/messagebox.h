@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -28,3 +29,15 @@ void showError(QWidget *parent, const QString &programTitle, const QString &mess
 // which button Enter presses.
 bool askYesNo(QWidget *parent, const QString &programTitle, const QString &question,
               const char *name, bool yesByDefault);
+
+// A question answered "Да" (the default), "Нет" or "Отмена" (Escape), with
+// the program's title as caption; name is the box's object name.
+enum class YesNoCancel { Yes, No, Cancel };
+YesNoCancel askYesNoCancel(QWidget *parent, const QString &programTitle, const QString &question,
+                           const char *name);
+
+// A message with its lines below it, in a box of their own that scrolls and
+// can be copied ("ReportBox", its lines "ReportLines"); without lines, the
+// plain message or, for a Critical icon, the error box.
+void showReport(QWidget *parent, const QString &programTitle, QMessageBox::Icon icon,
+                const QString &message, const QStringList &lines);

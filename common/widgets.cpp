@@ -37,6 +37,21 @@ QAction *menuItem(QMenu *menu, const QString &text, const char *name, const QStr
     return a;
 }
 
+QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMode mode,
+                        const QString &filter, const QString &suffix)
+{
+    auto *d = new QFileDialog(parent);
+    d->setObjectName(QLatin1String(name));
+    d->setOption(QFileDialog::DontUseNativeDialog);
+    d->setAcceptMode(mode);
+    d->setFileMode(QFileDialog::AnyFile);
+    d->setNameFilter(filter);
+    d->setOption(QFileDialog::HideNameFilterDetails); // the caption alone
+    d->setDefaultSuffix(suffix);
+    d->setSizeGripEnabled(true);
+    return d;
+}
+
 QString askForPath(QFileDialog *dialog, QString &lastChosen)
 {
     if (!lastChosen.isEmpty())

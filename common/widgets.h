@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QKeySequence>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 
 class QAction;
-class QFileDialog;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -25,6 +25,14 @@ QPushButton *button(QWidget *parent, const QString &text, const QString &image, 
 QAction *menuItem(QMenu *menu, const QString &text, const char *name,
                   const QString &image = QString(),
                   QKeySequence::StandardKey shortcut = QKeySequence::UnknownKey);
+
+// A file dialog of the program's own (not the desktop's, so it is in
+// Russian and tests can drive it) for files of one kind: filter is its
+// caption with the pattern, which the dialog shows alone, and suffix is
+// given to a name typed without one. A typed name of a missing file is
+// passed on (an open reports it; a save asks before replacing a file).
+QFileDialog *fileDialog(QWidget *parent, const char *name, QFileDialog::AcceptMode mode,
+                        const QString &filter, const QString &suffix);
 
 // Runs a file dialog, offering the name chosen last in it again; the path
 // chosen, which becomes lastChosen, or an empty string when cancelled.

@@ -201,15 +201,9 @@ QFileDialog *TMForm::openDialog()
     // rest of the window.
     if (OpenDialog1)
         return OpenDialog1;
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    // A typed name of a missing file is passed on and reported by the load.
-    OpenDialog1->setFileMode(QFileDialog::AnyFile);
-    OpenDialog1->setNameFilter(QStringLiteral("Тесты для Quivara (*.quivara)"));
-    OpenDialog1->setOption(QFileDialog::HideNameFilterDetails); // the caption alone
-    OpenDialog1->setDefaultSuffix(QStringLiteral("quivara"));
+    OpenDialog1 = Widgets::fileDialog(this, "OpenDialog1", QFileDialog::AcceptOpen,
+                                      QStringLiteral("Тесты для Quivara (*.quivara)"),
+                                      QStringLiteral("quivara"));
     return OpenDialog1;
 }
 

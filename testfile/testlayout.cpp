@@ -267,6 +267,27 @@ int RunOptions::gradeFor(int correct, int total) const
     return 2;
 }
 
+QString RunOptions::gradesError() const
+{
+    if (grades && grade5 < grade4)
+        return QStringLiteral("Порог оценки 5 не может быть ниже порога оценки 4.");
+    if (grades && grade4 < grade3)
+        return QStringLiteral("Порог оценки 4 не может быть ниже порога оценки 3.");
+    return QString();
+}
+
+RunOptions RunOptions::withSoundGrades(const RunOptions &held) const
+{
+    RunOptions sound = *this;
+    if (!gradesError().isEmpty()) {
+        sound.grades = held.grades;
+        sound.grade5 = held.grade5;
+        sound.grade4 = held.grade4;
+        sound.grade3 = held.grade3;
+    }
+    return sound;
+}
+
 bool operator==(const RunOptions &a, const RunOptions &b)
 {
     return a.shuffleQuestions == b.shuffleQuestions && a.shuffleAnswers == b.shuffleAnswers

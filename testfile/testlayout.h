@@ -129,6 +129,14 @@ struct RunOptions
     // whose threshold the share reaches, compared exactly; 0 without grades.
     int gradeFor(int correct, int total) const;
 
+    // Why the grade thresholds cannot be used (one above the grade above
+    // it), in Russian; empty when they can, or without grades.
+    QString gradesError() const;
+    // These options, where their thresholds cannot be used with held's
+    // grades instead: a test keeps its last sound set while an author puts
+    // the fields right.
+    RunOptions withSoundGrades(const RunOptions &held) const;
+
     friend bool operator==(const RunOptions &a, const RunOptions &b);
     friend bool operator!=(const RunOptions &a, const RunOptions &b) { return !(a == b); }
 };

@@ -41,6 +41,8 @@ private slots:
     void runOptionsRoundTrip();
     void grades_data();
     void grades();
+    void gradesOutOfOrder_data();
+    void gradesOutOfOrder();
 };
 
 void TstTestLayout::questionNumbers_data()
@@ -343,5 +345,51 @@ void TstTestLayout::grades()
     o.grades = true;
     QTEST(o.gradeFor(correct, total), "grade");
 }
+void TstTestLayout::gradesOutOfOrder_data()
+{
+    QTest::addColumn<bool>("grades");
+    QTest::addColumn<int>("grade5");
+    QTest::addColumn<int>("grade4");
+    QTest::addColumn<int>("grade3");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("in order") << true << 90 << 70 << 50 << QString();
+    QTest::newRow("all equal") << true << 60 << 60 << 60 << QString();
+    QTest::newRow("5 below 4") << true << 69 << 70 << 50
+                               << "Порог оценки 5 не может быть ниже порога оценки 4.";
+    QTest::newRow("4 below 3") << true << 90 << 49 << 50
+                               << "Порог оценки 4 не может быть ниже порога оценки 3.";
+    QTest::newRow("both: the higher is told")
+            << true << 10 << 20 << 30 << "Порог оценки 5 не может быть ниже порога оценки 4.";
+    QTest::newRow("out of order without grades") << false << 10 << 20 << 30 << QString();
+}
+
+void TstTestLayout::gradesOutOfOrder()
+{
+    RunOptions o;
+    QFETCH(bool, grades);
+    QFETCH(int, grade5);
+    QFETCH(int, grade4);
+    QFETCH(int, grade3);
+    o.grades = grades;
+    o.grade5 = grade5;
+    o.grade4 = grade4;
+    o.grade3 = grade3;
+    o.timeLimit = 15;
+    QTEST(o.gradesError(), "error");
+    // Refused thresholds give way to the held ones; the other options stay.
+    RunOptions held;
+    held.grades = true;
+    held.grade5 = 95;
+    held.grade4 = 75;
+    held.grade3 = 55;
+    const RunOptions sound = o.withSoundGrades(held);
+    QCOMPARE(sound.timeLimit, 15);
+    QFETCH(QString, error);
+    QCOMPARE(sound.grade5, error.isEmpty() ? grade5 : 95);
+    QCOMPARE(sound.grade4, error.isEmpty() ? grade4 : 75);
+    QCOMPARE(sound.grade3, error.isEmpty() ? grade3 : 55);
+    QCOMPARE(sound.grades, error.isEmpty() ? grades : true);
+}
+
 QTEST_GUILESS_MAIN(TstTestLayout)
 #include "tst_testlayout.moc"
