@@ -316,16 +316,6 @@ Imported read(const QByteArray &bytes)
     return result;
 }
 
-QString shareOf(int k)
-{
-    QString s = QString::number(100.0 / k, 'f', 5);
-    while (s.endsWith(u'0'))
-        s.chop(1);
-    if (s.endsWith(u'.'))
-        s.chop(1);
-    return s;
-}
-
 QByteArray write(const EditorTest &test, Report &report)
 {
     QString out;
@@ -361,8 +351,8 @@ QByteArray write(const EditorTest &test, Report &report)
                         + text + u'\n';
             else
                 out += QStringLiteral("\t~%")
-                        + (right ? shareOf(int(correct)) : QStringLiteral("-100")) + u'%' + plain
-                        + text + u'\n';
+                        + (right ? InterchangeText::shareOf(int(correct)) : QStringLiteral("-100"))
+                        + u'%' + plain + text + u'\n';
         }
         out += QStringLiteral("}\n\n");
     }

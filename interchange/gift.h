@@ -17,7 +17,4 @@ Imported read(const QByteArray &bytes);
 // option is skipped and reported.
 QByteArray write(const EditorTest &test, Report &report);
 
-// A weight of 100 / k, with at most five decimals: "50", "33.33333".
-QString shareOf(int k);
-
 } // namespace Gift

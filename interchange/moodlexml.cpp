@@ -1,6 +1,5 @@
 #include "moodlexml.h"
 
-#include "gift.h"
 #include "testlayout.h"
 #include "text.h"
 
@@ -277,10 +276,10 @@ QByteArray write(const EditorTest &test, Report &report)
         for (const QString &option : options) {
             const bool right = TestLayout::isCorrect(option);
             xml.writeStartElement(QStringLiteral("answer"));
-            xml.writeAttribute(
-                    QStringLiteral("fraction"),
-                    correct == 1 ? (right ? QStringLiteral("100") : QStringLiteral("0"))
-                                 : (right ? Gift::shareOf(int(correct)) : QStringLiteral("-100")));
+            xml.writeAttribute(QStringLiteral("fraction"),
+                               correct == 1 ? (right ? QStringLiteral("100") : QStringLiteral("0"))
+                                            : (right ? InterchangeText::shareOf(int(correct))
+                                                     : QStringLiteral("-100")));
             xml.writeAttribute(QStringLiteral("format"), QStringLiteral("plain_text"));
             xml.writeTextElement(QStringLiteral("text"),
                                  xmlSafe(right ? option.mid(1) : option, n + 1, report));

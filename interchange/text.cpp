@@ -192,6 +192,16 @@ QList<bool> correctByWeight(const QList<double> &weights)
     return correct;
 }
 
+QString shareOf(int k)
+{
+    QString s = QString::number(100.0 / k, 'f', 5);
+    while (s.endsWith(u'0'))
+        s.chop(1);
+    if (s.endsWith(u'.'))
+        s.chop(1);
+    return s;
+}
+
 QString droppedWeight(const QString &weight, const QString &option)
 {
     return QStringLiteral("частичный балл %1% не перенесён, вариант «%2» считается неверным")

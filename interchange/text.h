@@ -36,6 +36,10 @@ QString htmlToPlain(const QString &html, int line, Report &report);
 // file cannot hold: that option counts as wrong.
 QList<bool> correctByWeight(const QList<double> &weights);
 
+// One of k equal shares of full credit, in percent, as a weight is written:
+// "50", "33.33333", "12.5".
+QString shareOf(int k);
+
 // The line that tells that the partial weight of an option was dropped.
 QString droppedWeight(const QString &weight, const QString &option);
 

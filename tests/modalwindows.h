@@ -80,6 +80,10 @@ inline void typeIntoDialog(const QString &path)
 {
     whenModalOf<QFileDialog>([path](QFileDialog *dialog) {
         auto *edit = dialog->findChild<QLineEdit *>("fileNameEdit");
+        // A check that failed here would leave the dialog open, and the
+        // test would wait for it to its time limit: the dialog goes first.
+        if (!edit)
+            dialog->reject();
         QVERIFY(edit);
         edit->setText(path);
         const QString chosen = QFileInfo(dialog->selectedFiles().value(0)).absoluteFilePath();
@@ -95,6 +99,8 @@ inline void chooseInDialog(const QString &path, QString *offered = nullptr)
 {
     whenModalOf<QFileDialog>([path, offered](QFileDialog *modal) {
         auto *edit = modal->findChild<QLineEdit *>("fileNameEdit");
+        if (!edit)
+            modal->reject();
         QVERIFY(edit);
         if (offered)
             *offered = edit->text();

@@ -191,7 +191,7 @@ void TstGift::shares_data()
 void TstGift::shares()
 {
     QFETCH(int, k);
-    QTEST(Gift::shareOf(k), "share");
+    QTEST(InterchangeText::shareOf(k), "share");
 }
 
 void TstGift::write()
