@@ -60,6 +60,13 @@ bool execPatiently(QSqlQuery &q, const QString &sql)
     return true;
 }
 
+// A statement of Tables as SQLite keeps it in sqlite_master: as written,
+// without its IF NOT EXISTS.
+QString asKept(const char *statement)
+{
+    return QString::fromLatin1(statement).remove(QLatin1String("IF NOT EXISTS "));
+}
+
 QString utc(const QDateTime &time)
 {
     return time.toUTC().toString(Qt::ISODate);
@@ -148,14 +155,10 @@ bool Journal::fail(const QString &what, const QString &detail)
 
 QString Journal::foreignObject(QSqlQuery &q)
 {
-    // SQLite keeps each object's statement as it was written, without its
-    // IF NOT EXISTS.
-    QHash<QString, QString> made;
+    QHash<QString, QString> made; // by name
     for (const char *statement : Tables) {
-        QString sql = QLatin1String(statement);
-        sql.remove(QLatin1String("IF NOT EXISTS "));
-        const QString name = sql.section(u' ', 2, 2);
-        made.insert(name, sql);
+        const QString sql = asKept(statement);
+        made.insert(sql.section(u' ', 2, 2), sql);
     }
     static const QHash<QString, QString> foreign{{"table", "чужая таблица"},
                                                  {"index", "чужой индекс"},
@@ -186,9 +189,7 @@ bool Journal::newerVersion() const
     QSqlQuery q(database());
     q.prepare(QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ?"));
     q.addBindValue(QStringLiteral("journal_schema"));
-    QString made = QLatin1String(Tables[0]);
-    made.remove(QLatin1String("IF NOT EXISTS "));
-    if (!q.exec() || !q.next() || q.value(0).toString() != made)
+    if (!q.exec() || !q.next() || q.value(0).toString() != asKept(Tables[0]))
         return false;
     return q.exec(QStringLiteral("SELECT max(version) FROM journal_schema")) && q.next()
             && q.value(0).toInt() > SchemaVersion;

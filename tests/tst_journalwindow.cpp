@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTableWidget>
@@ -63,6 +64,17 @@ struct Fixture
             qWarning("%s", qPrintable(journal.error()));
     }
     ~Fixture() { qunsetenv("QUIVARA_JOURNAL"); }
+
+    // Runs sql on the journal's file as anyone could, past the program.
+    bool exec(const QString &sql) const
+    {
+        Journal journal(JournalAddress::parse(address));
+        QSqlQuery q(journal.database());
+        const bool ok = q.exec(sql);
+        if (!ok)
+            qWarning("%s", qPrintable(q.lastError().text()));
+        return ok;
+    }
 
     QTemporaryDir dir;
     QString address = "sqlite:" + dir.filePath("journal.sqlite");
@@ -290,12 +302,8 @@ void TstJournalWindow::damagedJournalIsTold()
 {
     Fixture f;
     QVERIFY(f.ok);
-    {
-        Journal journal(JournalAddress::parse(f.address));
-        QSqlQuery q(journal.database());
-        QVERIFY(q.exec("CREATE TRIGGER all_fives AFTER INSERT ON attempts"
-                       " BEGIN UPDATE attempts SET grade = 5; END"));
-    }
+    QVERIFY(f.exec("CREATE TRIGGER all_fives AFTER INSERT ON attempts"
+                   " BEGIN UPDATE attempts SET grade = 5; END"));
     JournalWindow w;
     w.show();
     auto *error = w.findChild<QLabel *>("JournalError");
@@ -312,17 +320,13 @@ void TstJournalWindow::hundredNamesOfAMegabyteShownCut()
     // the name box takes, and shows it at once.
     Fixture f;
     QVERIFY(f.ok);
-    {
-        Journal journal(JournalAddress::parse(f.address));
-        QSqlQuery q(journal.database());
-        QVERIFY(q.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
-                       " WHERE i < 100) INSERT INTO attempts SELECT a.id || '-' || n.i,"
-                       " test_title, test_file, test_sha256, test_author,"
-                       " replace(hex(zeroblob(524288)), '00', 'Щ'), student_key, computer,"
-                       " account, started_utc, finished_utc, seconds, time_limit, questions,"
-                       " answered, correct, percent, grade, ended, program_version"
-                       " FROM attempts a, n WHERE a.student = 'Сидоров'"));
-    }
+    QVERIFY(f.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                   " WHERE i < 100) INSERT INTO attempts SELECT a.id || '-' || n.i,"
+                   " test_title, test_file, test_sha256, test_author,"
+                   " replace(hex(zeroblob(524288)), '00', 'Щ'), student_key, computer,"
+                   " account, started_utc, finished_utc, seconds, time_limit, questions,"
+                   " answered, correct, percent, grade, ended, program_version"
+                   " FROM attempts a, n WHERE a.student = 'Сидоров'"));
     JournalWindow w;
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
